@@ -1,0 +1,29 @@
+// Runs the unit tests and says first where they run: natively, on Windows,
+// or on Windows under Wine.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+static void SayPlatform() {
+#ifdef _WIN32
+  using WineVersion = const char* (*)();
+  auto wineVersion = reinterpret_cast<WineVersion>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+  if (wineVersion)
+    std::printf("Platform: 32-bit Windows under Wine %s\n", wineVersion());
+  else
+    std::printf("Platform: 32-bit Windows\n");
+#else
+  std::printf("Platform: native (%d-bit)\n", int(sizeof(void*) * 8));
+#endif
+}
+
+int main(int argc, char** argv) {
+  SayPlatform();
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,165 @@
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+std::string ScratchDir() {
+  const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+  fs::path dir = fs::current_path() / (std::string(test->test_suite_name()) + "." + test->name());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+std::string Join(const std::string& dir, const std::string& name) {
+  return (fs::path(dir) / name).string();
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  ASSERT_TRUE(out.good()) << path;
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) { return fs::exists(path); }
+
+Bytes Concat(const Bytes& a, const Bytes& b) {
+  Bytes joined = a;
+  joined.insert(joined.end(), b.begin(), b.end());
+  return joined;
+}
+
+const Bytes kWorkedExample = {
+    // archive header
+    0x4B, 0x56, 0x43, 0x46, 0x00, 0x24, 0x01, 0x50, 0x01, 0x30, 0x03, 0x00, 0x00, 0x02,
+    0x3B, 0x9A, 0xCA, 0x00, 0x3B, 0x9A, 0xCA, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x08,
+    'D', 'E', 'M', 'O', '.', 'Q', 'A', 'R', 0x10, 0x74, 0x79, 0x71,
+    // entry header
+    0x4B, 0x56, 0x43, 0x46, 0x00, 0x48, 0x01, 0x50, 0x01, 0x30, 0x03, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x3B, 0x9A, 0xCA, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x03,
+    0xCA, 0x65, 0x98, 0xD0, 0x00, 0x00, 0x00, 0x20,
+    'R', 'E', 'A', 'D', 'M', 'E', '~', '1', '.', 'T', 'X', 'T', 0x00,
+    'R', 'e', 'a', 'd', ' ', 'm', 'e', '.', 't', 'x', 't', 0x00,
+    0x00, 0xB3, 0xAE, 0x56, 0x91,
+    // data
+    'a', 'b', 'c',
+    // end record
+    0x4B, 0x56, 0x43, 0x46, 0x00, 0x00, 0x00, 0x00, 0x00, 0x6D};
+
+#include "qarint.h"
+
+#include <cstring>
+
+namespace {
+
+void PutU8(Bytes& out, uint8_t v) { out.push_back(v); }
+void PutU16(Bytes& out, uint16_t v) {
+  out.push_back(uint8_t(v >> 8));
+  out.push_back(uint8_t(v));
+}
+void PutU32(Bytes& out, uint32_t v) {
+  PutU16(out, uint16_t(v >> 16));
+  PutU16(out, uint16_t(v));
+}
+void PutText(Bytes& out, const char* text) {
+  if (text)
+    out.insert(out.end(), text, text + std::strlen(text));
+  out.push_back(0);
+}
+
+} // namespace
+
+Bytes ArchiveHeaderBytes(const std::string& name, uint32_t time, uint16_t volume) {
+  QarArchiveHeader header{};
+  std::memcpy(header.magic, "KVCF", 4);
+  header.recordKind = QAR_KIND_ARCHIVE;
+  header.madeByVersion = QAR_MADE_BY_VERSION;
+  header.neededVersion = QAR_NEEDED_VERSION;
+  header.hostCode = QAR_HOST_CODE;
+  header.headerCode = QAR_HEADER_CODE;
+  header.createdTime = header.modifiedTime = time;
+  header.volumeNumber = volume;
+  header.nameLength = uint16_t(name.size());
+  std::memcpy(header.archiveName, name.data(), std::min(name.size(), sizeof header.archiveName));
+  Bytes out(header.magic, header.magic + 4);
+  PutU16(out, header.recordKind);
+  PutU16(out, header.madeByVersion);
+  PutU16(out, header.neededVersion);
+  PutU8(out, header.hostCode);
+  PutU16(out, header.archiveFlags);
+  PutU8(out, header.headerCode);
+  PutU32(out, header.createdTime);
+  PutU32(out, header.modifiedTime);
+  PutU16(out, header.volumeNumber);
+  PutU16(out, header.reserved);
+  PutU16(out, header.nameLength);
+  out.insert(out.end(), name.begin(), name.end());
+  PutU32(out, QarArchiveHeaderCrc(header));
+  return out;
+}
+
+Bytes EntryBytes(const QarEntryHeader& fields, const Bytes& data) {
+  QarEntryHeader entry = fields;
+  std::memcpy(entry.magic, "KVCF", 4);
+  Bytes out(entry.magic, entry.magic + 4);
+  PutU16(out, entry.recordKind);
+  PutU16(out, entry.madeByVersion);
+  PutU16(out, entry.neededVersion);
+  PutU8(out, entry.hostCode);
+  PutU16(out, entry.entryFlags);
+  PutU16(out, entry.method);
+  PutU8(out, entry.entryCode);
+  PutU32(out, entry.modTime);
+  PutU32(out, entry.storedSize);
+  PutU32(out, entry.originalSize);
+  PutU32(out, entry.dataCrc);
+  PutU32(out, entry.attributes);
+  if (entry.entryFlags & QAR_ENTRY_EXTRA)
+    PutU32(out, entry.extraValue);
+  PutText(out, entry.shortName);
+  PutText(out, entry.longName);
+  PutText(out, entry.comment);
+  PutU32(out, QarEntryHeaderCrc(entry, false));
+  return Concat(out, data);
+}
+
+Bytes EndRecordBytes(uint32_t endDistance) {
+  Bytes out = {'K', 'V', 'C', 'F', 0, 0};
+  PutU32(out, endDistance);
+  return out;
+}
+
+Bytes StoredEntryBytes(const std::string& name, const Bytes& data, uint16_t flags) {
+  std::string shortName = name, longName = name;
+  QarEntryHeader entry{};
+  entry.recordKind = QAR_KIND_ENTRY;
+  entry.madeByVersion = QAR_MADE_BY_VERSION;
+  entry.neededVersion = QAR_NEEDED_VERSION;
+  entry.hostCode = QAR_HOST_CODE;
+  entry.entryFlags = flags;
+  entry.modTime = 1000000000;
+  entry.storedSize = entry.originalSize = uint32_t(data.size());
+  entry.dataCrc = QarCrc(data.data(), data.size());
+  entry.attributes = 0x20;
+  entry.shortName = shortName.data();
+  entry.longName = longName.data();
+  return EntryBytes(entry, data);
+}
+
+Bytes StoredArchiveBytes(const std::vector<std::pair<std::string, Bytes>>& entries,
+                         const std::string& name) {
+  Bytes out = ArchiveHeaderBytes(name);
+  for (const auto& [entryName, data] : entries)
+    out = Concat(out, StoredEntryBytes(entryName, data));
+  return Concat(out, EndRecordBytes(uint32_t(out.size())));
+}
