@@ -159,6 +159,7 @@ int QarCloseArchive(QarArchive* archive, bool keepRecord) {
   archive->stream = nullptr;
   QarFreeEntryList(archive);
   if (!keepRecord) {
+    QarEndInflate(archive);
     archive->signature = 0;
     delete archive;
   }

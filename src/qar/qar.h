@@ -117,6 +117,29 @@ struct QarVolumeRequest {
 
 using QarProgressFn = int (*)(int kind, void* record, uint32_t callbackData);
 
+// One listed entry, handed to a listing callback for the length of the call.
+// Names longer than 255 characters are cut to 255.
+struct QarEntryInfo {
+  uint16_t madeByVersion;
+  uint16_t neededVersion;
+  uint8_t hostCode;
+  uint16_t entryFlags;
+  uint16_t method;
+  uint8_t entryCode;
+  uint32_t modTime;
+  uint32_t storedSize;
+  uint32_t originalSize;
+  uint32_t dataCrc;
+  uint32_t attributes;
+  uint32_t extraValue;
+  char shortName[256];
+  char longName[256];
+  char comment[256];
+};
+
+// Listing callback: non-zero to go on, 0 to stop. The third argument is 0.
+using QarEnumFn = int (*)(QarEntryInfo* info, uint32_t userValue, uint32_t reserved);
+
 // The exception the entry decoders throw to abandon a decoding; it carries
 // nothing, and QarExtract catches it. No exception crosses a library call.
 struct TXQAR {};
@@ -141,6 +164,23 @@ int QarSetOpenParam(QarArchive* archive, uint32_t openParam);
 int QarSetCallbackData(QarArchive* archive, uint32_t callbackData);
 uint32_t QarGetCallbackData(QarArchive* archive);
 int QarGetArchiveInfo(QarArchive* archive, QarArchiveInfo* info);
+
+// Lookup, listing and extraction. Names match patterns with '*' and '?',
+// ignoring the case of ASCII letters; a pattern without a backslash is
+// compared with the last component of a stored path.
+bool QarMatchName(const char* name, const char* pattern);
+QarEntryHeader* QarFindEntry(QarArchive* archive, const char* pattern); // sets no last error
+bool QarEntryExists(QarArchive* archive, const char* pattern);          // sets no last error
+int QarEnumerate(QarArchive* archive, const char* pattern, QarEnumFn callback,
+                 uint32_t userValue);
+// Extracts the first entry matching name into stream when one is given (it
+// stays open), else into a file named after the name's last component in
+// directory (the current directory when null or empty).
+int QarExtract(QarArchive* archive, const char* name, const char* directory, QarStream* stream);
+
+// The password keystream over the raw data bytes; inert without a password.
+int QarResetKeystream(QarArchive* archive);
+int QarApplyKeystream(QarArchive* archive, void* buffer, uint32_t count);
 
 // Archive writing: the archive header and entry headers (or end records).
 int QarNewArchiveHeader(QarArchive* archive, const char* path, uint32_t mode,

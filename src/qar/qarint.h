@@ -25,6 +25,12 @@ constexpr uint32_t QAR_SEARCH_BYTES = 8191;    // backward search for the end re
 constexpr uint32_t QAR_END_RECORD_SIZE = 10;
 constexpr size_t QAR_MAX_PATH = 255;           // longest path the library composes
 
+#ifdef _WIN32
+constexpr char QAR_DIR_SEPARATOR = '\\';
+#else
+constexpr char QAR_DIR_SEPARATOR = '/';
+#endif
+
 // State flags of a handle.
 enum : uint32_t {
   QAR_STATE_EXTRACTING = 0x1,
@@ -117,3 +123,39 @@ const char* QarFileNamePart(const char* path);
 // with error 1 or 8, when it could not be written.
 bool QarCreateEmptyArchive(QarArchive* archive, const char* path, uint32_t base,
                            uint16_t volumeNumber);
+
+// The record one extraction hands to the entry decoders.
+constexpr uint32_t QAR_JOB_SIGNATURE = 0x95276489;
+
+struct QarExtractJob {
+  uint32_t signature;
+  uint32_t runningCrc;   // zlib's running form: starts at 0xFFFFFFFF
+  uint32_t pieceSize;    // storedSize of the piece being decoded
+  uint32_t originalSize; // the entry's whole size, the total of its progress
+  uint32_t produced;     // in: bytes written before this piece; out: by this piece
+  QarArchive* archive;
+  QarEntryHeader* entry;
+};
+
+QarExtractJob* QarCreateJob();            // error 1 when it cannot be allocated
+int QarFreeJob(QarExtractJob* job);       // error 12 for a bad job, else 0
+uint32_t QarGetJobCrc(QarExtractJob* job);
+int QarSetJobCrc(QarExtractJob* job, uint32_t runningCrc);
+uint32_t QarGetJobPieceSize(QarExtractJob* job);
+int QarSetJobPieceSize(QarExtractJob* job, uint32_t pieceSize);
+uint32_t QarGetJobOriginalSize(QarExtractJob* job);
+int QarSetJobOriginalSize(QarExtractJob* job, uint32_t originalSize);
+
+// Results of the entry decoders. Besides these, the inflate decoder returns
+// zlib's (negative) error code when it cannot start; the checksum decides.
+constexpr uint32_t QAR_CONTINUED = 0x12345678; // the entry goes on in the next volume
+constexpr uint32_t QAR_PIECE_DONE = 1;         // the entry is complete
+constexpr uint32_t QAR_PIECE_DAMAGED = 0;      // corrupt, cut short, or longer than its size
+
+using QarDecoder = uint32_t (*)(QarStream* archive, QarStream* output, QarExtractJob* job);
+uint32_t QarUnstoreEntry(QarStream* archive, QarStream* output, QarExtractJob* job);
+uint32_t QarInflateEntry(QarStream* archive, QarStream* output, QarExtractJob* job);
+
+// Ends a live inflate state (state flag 0x2) and frees its buffers; leaves the
+// last error alone.
+void QarEndInflate(QarArchive* archive);
