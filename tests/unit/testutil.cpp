@@ -163,3 +163,71 @@ Bytes StoredArchiveBytes(const std::vector<std::pair<std::string, Bytes>>& entri
     out = Concat(out, StoredEntryBytes(entryName, data));
   return Concat(out, EndRecordBytes(uint32_t(out.size())));
 }
+
+Bytes PieceBytes(const Piece& piece) {
+  std::string shortName = piece.shortName, longName = piece.longName;
+  QarEntryHeader entry{};
+  entry.recordKind = QAR_KIND_ENTRY;
+  entry.madeByVersion = QAR_MADE_BY_VERSION;
+  entry.neededVersion = QAR_NEEDED_VERSION;
+  entry.hostCode = QAR_HOST_CODE;
+  entry.entryFlags = piece.flags;
+  entry.method = piece.method;
+  entry.modTime = piece.modTime;
+  entry.storedSize = uint32_t(piece.data.size());
+  entry.originalSize = piece.originalSize;
+  entry.dataCrc = piece.dataCrc;
+  entry.attributes = piece.attributes;
+  entry.shortName = shortName.data();
+  entry.longName = longName.data();
+  return EntryBytes(entry, piece.data);
+}
+
+Bytes VolumeBytes(const std::vector<Bytes>& entries, const std::string& name, uint16_t volume) {
+  Bytes out = ArchiveHeaderBytes(name, 1000000000, volume);
+  for (const Bytes& entry : entries)
+    out = Concat(out, entry);
+  return Concat(out, EndRecordBytes(uint32_t(out.size())));
+}
+
+Piece StoredPiece(const std::string& name, const Bytes& content) {
+  Piece piece;
+  piece.shortName = name;
+  piece.data = content;
+  piece.originalSize = uint32_t(content.size());
+  piece.dataCrc = LibraryCrc(content);
+  return piece;
+}
+
+Piece ZlibPiece(const std::string& name, const Bytes& content) {
+  Piece piece = StoredPiece(name, content);
+  piece.method = QAR_METHOD_ZLIB;
+  piece.data = Deflate(content);
+  return piece;
+}
+
+Bytes Deflate(const Bytes& content) {
+  uLongf length = compressBound(uLong(content.size()));
+  Bytes out(length);
+  EXPECT_EQ(compress2(out.data(), &length, content.data(), uLong(content.size()), 9), Z_OK);
+  out.resize(length);
+  return out;
+}
+
+uint32_t LibraryCrc(const Bytes& content) { return QarCrc(content.data(), content.size()); }
+
+Bytes SampleContent(size_t count, uint32_t seed) {
+  static const char words[][8] = {"setup ", "archive", " entry ", "volume ", "gauge\n", "zlib, "};
+  Bytes out;
+  out.reserve(count);
+  uint32_t x = seed * 2654435761u + 1;
+  while (out.size() < count) {
+    x = x * 1103515245u + 12345u;
+    const char* word = words[(x >> 16) % 6];
+    for (const char* c = word; *c && out.size() < count; ++c)
+      out.push_back(uint8_t(*c ^ ((x >> 24) & 1 ? 0x20 : 0)));
+    if (out.size() < count && (x >> 8) % 5 == 0)
+      out.push_back(uint8_t(x >> 3));
+  }
+  return out;
+}
