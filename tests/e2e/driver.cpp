@@ -1,0 +1,241 @@
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+std::string BuiltFile(const char* name) {
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  return (fs::path(self).parent_path() / name).string();
+}
+
+std::string SingleLanguageTable(const std::string& product) {
+  return "[Language]\r\n0409=English\r\n[Setup]\r\nDefault Language=0409\r\nProductName=" +
+         product + "\r\n";
+}
+
+Entries EnglishPackage(const std::string& languageTable) {
+  return {{"SETUP.LNG", Bytes(languageTable.begin(), languageTable.end())},
+          {"BOOT0409.DLL", ReadFile(BuiltFile("BOOT0409.DLL"))},
+          {"KVSETUP.EXE", ReadFile(BuiltFile("probe.exe"))},
+          {"SETUP0409.DLL", Bytes{'l', 'a', 'n', 'g'}}};
+}
+
+void Remove(Entries& entries, const std::string& name) {
+  for (auto at = entries.begin(); at != entries.end(); ++at)
+    if (at->first == name) {
+      entries.erase(at);
+      return;
+    }
+}
+
+std::string WritePackage(const std::string& dir, const Entries& entries) {
+  std::vector<Bytes> pieces;
+  for (const auto& [name, data] : entries)
+    pieces.push_back(PieceBytes(StoredPiece(name, data)));
+  const std::string path = (fs::path(dir) / "SETUP.EXE").string();
+  WriteFile(path, Concat(ReadFile(BuiltFile("bootstrp.exe")), VolumeBytes(pieces, "SETUP.EXE")));
+  return path;
+}
+
+namespace {
+
+std::string Text(HWND window) {
+  char text[1024] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+struct Windows {
+  DWORD process;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM parameter) {
+  auto* windows = reinterpret_cast<Windows*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == windows->process && IsWindowVisible(window))
+    windows->found.push_back(window);
+  return TRUE;
+}
+
+// A message box: a dialog whose text is the static control 0xFFFF.
+bool IsMessageBox(HWND window) {
+  char name[32] = "";
+  GetClassNameA(window, name, sizeof name);
+  return std::string(name) == "#32770" && GetDlgItem(window, 0xFFFF) != nullptr &&
+         GetDlgItem(window, 102) == nullptr;
+}
+
+// 32 by 32 pixels of a device context.
+std::vector<COLORREF> Pixels(HDC source, int left, int top) {
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x)
+      pixels.push_back(GetPixel(source, left + x, top + y));
+  return pixels;
+}
+
+// The system's stop icon drawn on the given background.
+std::vector<COLORREF> StopIcon(DWORD background) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
+  HGDIOBJ kept = SelectObject(dc, bitmap);
+  PatBlt(dc, 0, 0, 32, 32, background);
+  DrawIconEx(dc, 0, 0, LoadIconA(nullptr, IDI_HAND), 32, 32, 0, nullptr, DI_NORMAL);
+  std::vector<COLORREF> pixels = Pixels(dc, 0, 0);
+  SelectObject(dc, kept);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+BOOL CALLBACK FindIconControl(HWND child, LPARAM parameter) {
+  if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    *reinterpret_cast<HWND*>(parameter) = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// What the user sees: the box's icon control (found by its style: its ID
+// differs between Windows and Wine) shows the system's stop icon. Icon
+// handles cannot be drawn across processes, so the screen is compared with
+// the stop icon drawn here, on its opaque pixels.
+bool HasErrorIcon(HWND box) {
+  HWND icon = nullptr;
+  EnumChildWindows(box, FindIconControl, LPARAM(&icon));
+  if (!icon)
+    return false;
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT area;
+  GetWindowRect(icon, &area);
+  HDC screen = GetDC(nullptr);
+  const std::vector<COLORREF> shown = Pixels(screen, area.left, area.top);
+  ReleaseDC(nullptr, screen);
+  const std::vector<COLORREF> onWhite = StopIcon(WHITENESS), onBlack = StopIcon(BLACKNESS);
+  size_t opaque = 0;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (onWhite[i] != onBlack[i])
+      continue;
+    ++opaque;
+    if (shown[i] != onWhite[i])
+      return false;
+  }
+  return opaque > 100;
+}
+
+std::string EnvironmentBlock(const std::map<std::string, std::string>& changes) {
+  std::map<std::string, std::string> all;
+  char* block = GetEnvironmentStringsA();
+  for (const char* at = block; *at; at += std::strlen(at) + 1) {
+    std::string entry = at;
+    const size_t equals = entry.find('=', 1);
+    if (equals != std::string::npos)
+      all[entry.substr(0, equals)] = entry.substr(equals + 1);
+  }
+  FreeEnvironmentStringsA(block);
+  for (const auto& [name, value] : changes) {
+    for (auto at = all.begin(); at != all.end();) // names match without regard to case
+      at = _stricmp(at->first.c_str(), name.c_str()) == 0 ? all.erase(at) : std::next(at);
+    if (!value.empty())
+      all[name] = value;
+  }
+  std::string out;
+  for (const auto& [name, value] : all)
+    out += name + "=" + value + '\0';
+  return out + '\0';
+}
+
+std::map<std::string, std::string> ReadReport(const std::string& path) {
+  std::map<std::string, std::string> report;
+  Bytes bytes = ReadFile(path);
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos)
+      continue;
+    std::string& value = report[line.substr(0, equals)];
+    value += (value.empty() ? "" : "|") + line.substr(equals + 1);
+  }
+  return report;
+}
+
+} // namespace
+
+RunResult RunPackage(const std::string& setup, const RunOptions& options) {
+  const fs::path dir = fs::path(setup).parent_path();
+  const std::string temp = (dir / "temp").string();
+  fs::create_directories(temp);
+  const std::string reportPath = (dir / "probe-report.txt").string();
+  fs::remove(reportPath);
+  std::map<std::string, std::string> environment = {
+      {"TEMP", temp}, {"TMP", temp}, {"PROBE_REPORT", reportPath},
+      {"PROBE_ACTION", options.probeAction}};
+  for (const auto& [name, value] : options.environment)
+    environment[name] = value;
+  std::string block = EnvironmentBlock(environment);
+
+  std::string commandLine = "\"" + setup + "\"";
+  if (!options.arguments.empty())
+    commandLine += " " + options.arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  RunResult result;
+  if (!CreateProcessA(setup.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                      block.data(), dir.string().c_str(), &startup, &process)) {
+    ADD_FAILURE() << "cannot start " << setup << ": " << GetLastError();
+    return result;
+  }
+  std::set<HWND> handled;
+  for (int waited = 0; waited < 60000; waited += 50) {
+    if (WaitForSingleObject(process.hProcess, 50) != WAIT_TIMEOUT)
+      break;
+    Windows windows{process.dwProcessId, {}};
+    EnumWindows(Collect, LPARAM(&windows));
+    for (HWND window : windows.found) {
+      if (handled.count(window))
+        continue;
+      if (IsMessageBox(window)) {
+        handled.insert(window);
+        result.boxes.push_back({Text(window), Text(GetDlgItem(window, 0xFFFF)),
+                                HasErrorIcon(window), GetWindow(window, GW_OWNER) != nullptr});
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+      } else if (GetDlgItem(window, 102)) {
+        handled.insert(window);
+        result.progressSeen = true;
+        if (options.onDialog)
+          options.onDialog(window);
+      }
+    }
+  }
+  if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+    ADD_FAILURE() << "the bootstrap did not end within a minute";
+    TerminateProcess(process.hProcess, 99);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  result.report = ReadReport(reportPath);
+  return result;
+}
+
+std::vector<std::string> Leftovers(const std::string& dir) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(dir))
+    found.push_back(fs::relative(entry.path(), dir).string());
+  return found;
+}

@@ -1,0 +1,59 @@
+// The end-to-end harness: builds setup packages (the bootstrap followed by
+// an archive) from fixtures, starts them as a user would, and answers what
+// they show, as a user would.
+#pragma once
+
+#include "testutil.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// Where the bootstrap, its language module and the probe setup program were
+// built: beside the test program.
+std::string BuiltFile(const char* name);
+
+// The entries of a package, by name; stored in this order.
+using Entries = std::vector<std::pair<std::string, Bytes>>;
+
+// An English package: SETUP.LNG (the given table), BOOT0409.DLL,
+// KVSETUP.EXE (the probe) and SETUP0409.DLL.
+Entries EnglishPackage(const std::string& languageTable);
+std::string SingleLanguageTable(const std::string& product = "Demo Product");
+void Remove(Entries& entries, const std::string& name);
+
+// Writes the bootstrap with the entries appended, as SETUP.EXE in dir.
+std::string WritePackage(const std::string& dir, const Entries& entries);
+
+struct MessageBoxSeen {
+  std::string caption;
+  std::string text;
+  bool errorIcon;
+  bool owned; // has an owner window
+};
+
+struct RunResult {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::vector<MessageBoxSeen> boxes;
+  std::map<std::string, std::string> report; // what the probe recorded; key "file" joined by '|'
+  bool progressSeen = false;
+};
+
+struct RunOptions {
+  std::string arguments;                          // the user's command line
+  std::map<std::string, std::string> environment; // set ("" value: removed)
+  std::string probeAction;
+  // Called with each window of the bootstrap that is not a message box, once.
+  std::function<void(HWND)> onDialog;
+};
+
+// Starts the package and waits (at most a minute) for it to end, pressing OK
+// on every message box it shows. TEMP and TMP default to a "temp" folder
+// beside the package.
+RunResult RunPackage(const std::string& setup, const RunOptions& options = {});
+
+// Files and folders left below dir, as "name" or "folder\name".
+std::vector<std::string> Leftovers(const std::string& dir);

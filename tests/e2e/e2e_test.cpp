@@ -1,0 +1,232 @@
+// The bootstrap end to end: real packages, started as a user starts them,
+// observed as a user and a setup program observe them.
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kCaption[] = "Orvelle";
+
+std::string Temp(const std::string& setup) { return (fs::path(setup).parent_path() / "temp").string(); }
+
+struct Expected {
+  const char* caption;
+  std::string text;
+};
+
+void ExpectBoxes(const RunResult& run, const std::vector<Expected>& expected, const char* what) {
+  ASSERT_EQ(run.boxes.size(), expected.size()) << what;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(run.boxes[i].caption, expected[i].caption) << what << " #" << i;
+    EXPECT_EQ(run.boxes[i].text, expected[i].text) << what << " #" << i;
+    EXPECT_TRUE(run.boxes[i].errorIcon) << what << " #" << i;
+  }
+}
+
+} // namespace
+
+TEST(Bootstrap, NormalRunHandsOverAndCleansUp) {
+  const std::string dir = ScratchDir();
+  const std::string setup = WritePackage(dir, EnglishPackage(SingleLanguageTable()));
+  RunResult run = RunPackage(setup, {.environment = {{"PROBE_MARKER", "inherited"}}});
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_TRUE(run.progressSeen);
+
+  const std::string work = Temp(setup) + "\\KVSETUP0.TMP";
+  EXPECT_EQ(run.report["self"], work + "\\KVSETUP.EXE");
+  EXPECT_EQ(run.report["commandline"], work + "\\KVSETUP.EXE \"/b" + setup + "\"");
+  EXPECT_EQ(run.report["cwd"], dir);
+  EXPECT_EQ(run.report["marker"], "inherited");
+  const std::string& files = run.report["file"];
+  for (const char* file : {"KVSETUP.EXE", "SETUPLNG.DLL 4", "SETUP.LNG", "BOOT0409.DLL",
+                           "SETUP.PKG 1024"})
+    EXPECT_NE(files.find(file), std::string::npos) << file << " in " << files;
+  EXPECT_TRUE(Leftovers(Temp(setup)).empty());
+}
+
+TEST(Bootstrap, MessageTable) {
+  const std::string table = SingleLanguageTable();
+  auto without = [&](std::vector<std::string> names) {
+    Entries entries = EnglishPackage(table);
+    for (const auto& name : names)
+      Remove(entries, name);
+    return entries;
+  };
+  Entries withFallback = without({"BOOT0409.DLL"});
+  withFallback.push_back({"BOOTLNG.DLL", ReadFile(BuiltFile("BOOT0409.DLL"))});
+
+  const struct {
+    const char* what;
+    Entries entries;
+    bool appendArchive;
+    std::vector<Expected> boxes;
+    DWORD exitCode;
+  } cases[] = {
+      {"no archive", {}, false,
+       {{kCaption, "INTERNAL ERROR B109-11: Cannot decompress setup program."}}, 1},
+      {"no language table", without({"SETUP.LNG"}), true,
+       {{kCaption, "INTERNAL ERROR B118-14: Cannot decompress SETUP.LNG."},
+        {kCaption, "INTERNAL ERROR B110-14: Cannot decompress BOOT.DLL."},
+        {kCaption, "INTERNAL ERROR B110-14: Cannot decompress BOOTLNG.DLL."},
+        {kCaption, "INTERNAL ERROR B112: Cannot load BOOTLNG.DLL."}},
+       1},
+      {"no module for the code, no fallback", without({"BOOT0409.DLL"}), true,
+       {{kCaption, "INTERNAL ERROR B110-14: Cannot decompress BOOT0409.DLL."},
+        {kCaption, "INTERNAL ERROR B110-14: Cannot decompress BOOTLNG.DLL."},
+        {kCaption, "INTERNAL ERROR B112: Cannot load BOOTLNG.DLL."}},
+       1},
+      {"no module for the code, with fallback", withFallback, true,
+       {{kCaption, "INTERNAL ERROR B110-14: Cannot decompress BOOT0409.DLL."},
+        {kCaption, "INTERNAL ERROR B110-14: Cannot decompress BOOT0409.DLL."}},
+       1},
+      {"no setup language module", without({"SETUP0409.DLL"}), true,
+       {{kCaption, "INTERNAL ERROR B115-14: Cannot decompress SETUP0409.DLL."}}, 0},
+  };
+  for (const auto& c : cases) {
+    const std::string dir = ScratchDir();
+    std::string setup = WritePackage(dir, c.entries);
+    if (!c.appendArchive)
+      WriteFile(setup, ReadFile(BuiltFile("bootstrp.exe")));
+    RunResult run = RunPackage(setup);
+    ExpectBoxes(run, c.boxes, c.what);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.what;
+    EXPECT_TRUE(Leftovers(Temp(setup)).empty()) << c.what;
+  }
+}
+
+TEST(Bootstrap, MissingSetupProgramIsReportedAndTheRunStillCounts) {
+  const std::string dir = ScratchDir();
+  Entries entries = EnglishPackage(SingleLanguageTable());
+  Remove(entries, "KVSETUP.EXE");
+  const std::string setup = WritePackage(dir, entries);
+  RunResult run = RunPackage(setup);
+  ASSERT_EQ(run.boxes.size(), 2u);
+  EXPECT_EQ(run.boxes[0].text, "INTERNAL ERROR B114-14: Cannot decompress KVSETUP.EXE.");
+  EXPECT_EQ(run.boxes[1].caption, "Error"); // string 5 of the module, without a caption
+  const std::string program = Temp(setup) + "\\KVSETUP0.TMP\\KVSETUP.EXE";
+  EXPECT_EQ(run.boxes[1].text.rfind("FATAL ERROR B104: ", 0), 0u) << run.boxes[1].text;
+  EXPECT_NE(run.boxes[1].text.find(program + " \"/b" + setup + "\""), std::string::npos)
+      << run.boxes[1].text;
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(Leftovers(Temp(setup)).empty());
+}
+
+TEST(Bootstrap, SetupProgramCommandLine) {
+  const std::string longLine = "/x " + std::string(600, 'y');
+  const struct {
+    const char* what;
+    std::string arguments;
+  } cases[] = {
+      {"none", ""},
+      {"format directives", "/L0409 %s %d"},
+      {"longer than 511 characters", longLine},
+  };
+  const std::string dir = ScratchDir();
+  const std::string setup = WritePackage(dir, EnglishPackage(SingleLanguageTable()));
+  const std::string program = Temp(setup) + "\\KVSETUP0.TMP\\KVSETUP.EXE";
+  for (const auto& c : cases) {
+    RunResult run = RunPackage(setup, {.arguments = c.arguments});
+    std::string expected = program + " \"/b" + setup + "\"";
+    if (!c.arguments.empty())
+      expected += " " + c.arguments;
+    EXPECT_EQ(run.report["commandline"], expected) << c.what;
+    EXPECT_EQ(run.exitCode, 0u) << c.what;
+  }
+}
+
+TEST(Bootstrap, ExitCodeStaysZeroWhateverTheSetupProgramReturns) {
+  const std::string setup = WritePackage(ScratchDir(), EnglishPackage(SingleLanguageTable()));
+  EXPECT_EQ(RunPackage(setup, {.probeAction = "exit 3"}).exitCode, 0u);
+}
+
+TEST(WorkDirectory, BaseAndNames) {
+  const struct {
+    const char* what;
+    bool trailingBackslash;
+    std::vector<std::string> taken; // below TEMP before the run: "NAME" a folder, "NAME=" a file
+    const char* expected;
+  } cases[] = {
+      {"TEMP without a trailing backslash", false, {}, "KVSETUP0.TMP"},
+      {"TEMP with a trailing backslash", true, {}, "KVSETUP0.TMP"},
+      {"a young folder holding a file", false, {"KVSETUP0.TMP\\keep.txt"}, "KVSETUP1.TMP"},
+      {"a file of the first name", false, {"KVSETUP0.TMP="}, "KVSETUP1.TMP"},
+      {"a young empty folder is left to its run", false, {"KVSETUP0.TMP\\"}, "KVSETUP1.TMP"},
+  };
+  for (const auto& c : cases) {
+    const std::string dir = ScratchDir();
+    const std::string setup = WritePackage(dir, EnglishPackage(SingleLanguageTable()));
+    const std::string temp = Temp(setup);
+    fs::create_directories(temp);
+    for (const std::string& name : c.taken) {
+      if (name.back() == '=') {
+        WriteFile(temp + "\\" + name.substr(0, name.size() - 1), {'f'});
+      } else if (name.back() == '\\') {
+        fs::create_directories(temp + "\\" + name);
+      } else {
+        fs::create_directories(fs::path(temp + "\\" + name).parent_path());
+        WriteFile(temp + "\\" + name, {'f'});
+      }
+    }
+    const std::string base = c.trailingBackslash ? temp + "\\" : temp;
+    RunResult run = RunPackage(setup, {.environment = {{"TEMP", base}, {"TMP", ""}}});
+    EXPECT_EQ(run.report["self"], temp + "\\" + c.expected + "\\KVSETUP.EXE") << c.what;
+    EXPECT_EQ(run.exitCode, 0u) << c.what;
+    EXPECT_FALSE(fs::exists(temp + "\\" + c.expected)) << c.what;
+    for (const std::string& name : c.taken) // nothing of another run is touched
+      EXPECT_TRUE(fs::exists(temp + "\\" + name.substr(0, name.find_first_of("=")))) << c.what;
+  }
+}
+
+TEST(WorkDirectory, StaleFolderIsEmptiedAndReused) {
+  const std::string dir = ScratchDir();
+  const std::string setup = WritePackage(dir, EnglishPackage(SingleLanguageTable()));
+  const std::string stale = Temp(setup) + "\\KVSETUP0.TMP";
+  fs::create_directories(stale);
+  WriteFile(stale + "\\read-only.txt", {'r'});
+  WriteFile(stale + "\\hidden.txt", {'h'});
+  SetFileAttributesA((stale + "\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesA((stale + "\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  // Two hours old: its creation time is what the sweep judges.
+  HANDLE folder = CreateFileA(stale.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER old{{now.dwLowDateTime, now.dwHighDateTime}};
+  old.QuadPart -= 2ULL * 3600 * 10000000;
+  const FILETIME aged = {old.LowPart, old.HighPart};
+  ASSERT_TRUE(SetFileTime(folder, &aged, &aged, &aged));
+  CloseHandle(folder);
+
+  RunResult run = RunPackage(setup);
+  EXPECT_EQ(run.report["self"], stale + "\\KVSETUP.EXE");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(Leftovers(Temp(setup)).empty());
+}
+
+TEST(WorkDirectory, NoNameLeftOrNoFolderToMakeIt) {
+  const std::string dir = ScratchDir();
+  const std::string setup = WritePackage(dir, EnglishPackage(SingleLanguageTable()));
+  const std::string temp = Temp(setup);
+  for (int u = 0; u <= 9; ++u)
+    fs::create_directories(temp + "\\KVSETUP" + std::to_string(u) + ".TMP\\sub");
+  RunResult run = RunPackage(setup);
+  ExpectBoxes(run, {{kCaption, "ERROR B111: Cannot create temporary directory:\n" + temp +
+                                   "\\KVSETUP9.TMP"}},
+              "all ten names taken");
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(Leftovers(temp).size(), 20u); // another run's folders are left alone
+
+  const std::string missing = dir + "\\missing";
+  run = RunPackage(setup, {.environment = {{"TEMP", missing}}});
+  ExpectBoxes(run, {{kCaption, "ERROR B111: Cannot create temporary directory:\n" + missing +
+                                   "\\KVSETUP0.TMP"}},
+              "no folder to make it in");
+  EXPECT_EQ(run.exitCode, 1u);
+}
