@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -229,4 +230,76 @@ TEST(WorkDirectory, NoNameLeftOrNoFolderToMakeIt) {
                                    "\\KVSETUP0.TMP"}},
               "no folder to make it in");
   EXPECT_EQ(run.exitCode, 1u);
+}
+
+namespace {
+
+std::string TwoLanguageTable() {
+  return "[Language]\r\n0409=English\r\n0407=Deutsch\r\n[Setup]\r\nDefault Language=0409\r\n";
+}
+
+// A package whose language modules are the English one under other names.
+Entries PackageWithModules(const std::string& table, const std::vector<std::string>& codes) {
+  Entries entries = EnglishPackage(table);
+  Remove(entries, "BOOT0409.DLL");
+  for (const std::string& code : codes) {
+    entries.push_back({"BOOT" + code + ".DLL", ReadFile(BuiltFile("BOOT0409.DLL"))});
+    entries.push_back({"SETUP" + code + ".DLL", Bytes{'l', 'a', 'n', 'g'}});
+  }
+  return entries;
+}
+
+} // namespace
+
+TEST(Language, ForcedLanguageNeedsNoChoice) {
+  const std::string setup =
+      WritePackage(ScratchDir(), PackageWithModules(TwoLanguageTable(), {"0409", "0407"}));
+  RunResult run = RunPackage(setup, {.arguments = "/L0407"});
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(run.report["file"].find("BOOT0407.DLL"), std::string::npos);
+  EXPECT_EQ(run.report["file"].find("BOOT0409.DLL"), std::string::npos);
+  // The user's command line, options included, reaches the setup program.
+  EXPECT_EQ(run.report["commandline"].substr(run.report["commandline"].size() - 7), " /L0407");
+
+  // A forced sublanguage falls back to its primary language.
+  run = RunPackage(setup, {.arguments = "/l 0C07"});
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_NE(run.report["file"].find("BOOT0407.DLL"), std::string::npos);
+}
+
+// Wine takes the user's locale from LC_ALL of the Linux environment it was
+// started in, so each locale is a run of its own (see CMakeLists.txt); the
+// table lists one language, so no choice is offered, and the module the run
+// asks for tells which code was resolved.
+TEST(Language, ResolvedFromTheUsersLocale) {
+  const char* locale = std::getenv("QAR_TEST_LOCALE");
+  if (!locale || !*locale)
+    GTEST_SKIP() << "runs once per locale, with QAR_TEST_LOCALE and LC_ALL set";
+  const std::string german = "[Language]\r\n0407=Deutsch\r\n";
+  const std::string withDefault = german + "[Setup]\r\nDefault Language=0409\r\n";
+  const struct {
+    std::string locale, table;
+    const char* module;
+  } cases[] = {
+      {"de_DE.UTF-8", withDefault, "BOOT0407.DLL"},  // listed as it is
+      {"de_AT.UTF-8", withDefault, "BOOT0407.DLL"},  // 0C07, retried as 0407
+      {"en_GB.UTF-8", withDefault, "BOOT0409.DLL"},  // 0809, retried as 0009, then the default
+      {"ja_JP.UTF-8", withDefault, "BOOT0409.DLL"},  // 0411: no retry; the default
+      {"ja_JP.UTF-8", german, "BOOT0407.DLL"},       // no default: the first key
+  };
+  int ran = 0;
+  for (const auto& c : cases) {
+    if (c.locale != locale)
+      continue;
+    ++ran;
+    const std::string setup = WritePackage(ScratchDir(), PackageWithModules(c.table, {}));
+    RunResult run = RunPackage(setup);
+    ASSERT_FALSE(run.boxes.empty()) << c.locale;
+    EXPECT_EQ(run.boxes[0].text,
+              std::string("INTERNAL ERROR B110-14: Cannot decompress ") + c.module + ".")
+        << c.locale;
+    EXPECT_EQ(run.exitCode, 1u);
+  }
+  EXPECT_GT(ran, 0) << "no case for " << locale;
 }
