@@ -35,10 +35,15 @@ void Remove(Entries& entries, const std::string& name) {
     }
 }
 
-std::string WritePackage(const std::string& dir, const Entries& entries) {
+std::string WritePackage(const std::string& dir, const Entries& entries,
+                         const std::map<std::string, uint32_t>& attributes) {
   std::vector<Bytes> pieces;
-  for (const auto& [name, data] : entries)
-    pieces.push_back(PieceBytes(StoredPiece(name, data)));
+  for (const auto& [name, data] : entries) {
+    Piece piece = StoredPiece(name, data);
+    if (attributes.count(name))
+      piece.attributes = attributes.at(name);
+    pieces.push_back(PieceBytes(piece));
+  }
   const std::string path = (fs::path(dir) / "SETUP.EXE").string();
   WriteFile(path, Concat(ReadFile(BuiltFile("bootstrp.exe")), VolumeBytes(pieces, "SETUP.EXE")));
   return path;
@@ -200,6 +205,7 @@ RunResult RunPackage(const std::string& setup, const RunOptions& options) {
     return result;
   }
   std::set<HWND> handled;
+  const DWORD started = GetTickCount();
   for (int waited = 0; waited < 60000; waited += 50) {
     if (WaitForSingleObject(process.hProcess, 50) != WAIT_TIMEOUT)
       break;
@@ -226,6 +232,7 @@ RunResult RunPackage(const std::string& setup, const RunOptions& options) {
     TerminateProcess(process.hProcess, 99);
     WaitForSingleObject(process.hProcess, 5000);
   }
+  result.milliseconds = GetTickCount() - started;
   GetExitCodeProcess(process.hProcess, &result.exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
@@ -238,4 +245,32 @@ std::vector<std::string> Leftovers(const std::string& dir) {
   for (const auto& entry : fs::recursive_directory_iterator(dir))
     found.push_back(fs::relative(entry.path(), dir).string());
   return found;
+}
+
+void SaveScreenshot(HWND window, const std::string& path) {
+  RECT area;
+  GetWindowRect(window, &area);
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ kept = SelectObject(dc, bitmap);
+  BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = DWORD((width * 3 + 3) & ~3), size = stride * DWORD(height);
+  BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size),
+                        0, 0, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
+  Bytes out(reinterpret_cast<const uint8_t*>(&file),
+            reinterpret_cast<const uint8_t*>(&file) + sizeof file);
+  const auto* header = reinterpret_cast<const uint8_t*>(&info.bmiHeader);
+  out.insert(out.end(), header, header + sizeof(BITMAPINFOHEADER));
+  out.insert(out.end(), static_cast<uint8_t*>(bits), static_cast<uint8_t*>(bits) + size);
+  WriteFile(path, out);
+  SelectObject(dc, kept);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
 }

@@ -25,8 +25,10 @@ Entries EnglishPackage(const std::string& languageTable);
 std::string SingleLanguageTable(const std::string& product = "Demo Product");
 void Remove(Entries& entries, const std::string& name);
 
-// Writes the bootstrap with the entries appended, as SETUP.EXE in dir.
-std::string WritePackage(const std::string& dir, const Entries& entries);
+// Writes the bootstrap with the entries appended, as SETUP.EXE in dir. The
+// entries get the Windows attributes 0x20 unless named in attributes.
+std::string WritePackage(const std::string& dir, const Entries& entries,
+                         const std::map<std::string, uint32_t>& attributes = {});
 
 struct MessageBoxSeen {
   std::string caption;
@@ -40,13 +42,14 @@ struct RunResult {
   std::vector<MessageBoxSeen> boxes;
   std::map<std::string, std::string> report; // what the probe recorded; key "file" joined by '|'
   bool progressSeen = false;
+  DWORD milliseconds = 0;      // from start to end
 };
 
 struct RunOptions {
   std::string arguments;                          // the user's command line
   std::map<std::string, std::string> environment; // set ("" value: removed)
   std::string probeAction;
-  // Called with each window of the bootstrap that is not a message box, once.
+  // Called once with the progress dialog, when it first shows.
   std::function<void(HWND)> onDialog;
 };
 
@@ -57,3 +60,6 @@ RunResult RunPackage(const std::string& setup, const RunOptions& options = {});
 
 // Files and folders left below dir, as "name" or "folder\name".
 std::vector<std::string> Leftovers(const std::string& dir);
+
+// A picture of the screen area of a window, kept as a BMP file.
+void SaveScreenshot(HWND window, const std::string& path);

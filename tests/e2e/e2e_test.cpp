@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -302,4 +303,112 @@ TEST(Language, ResolvedFromTheUsersLocale) {
     EXPECT_EQ(run.exitCode, 1u);
   }
   EXPECT_GT(ran, 0) << "no case for " << locale;
+}
+
+TEST(HandOff, BootstrapMessageHidesTheDialogOnlyWithOne) {
+  const struct {
+    const char* action;
+    bool hidden;
+  } cases[] = {{"hide;sleep 1500", true}, {"message 0;sleep 1500", false},
+               {"message 2;sleep 1500", false}};
+  const std::string setup = WritePackage(ScratchDir(), EnglishPackage(SingleLanguageTable()));
+  for (const auto& c : cases) {
+    bool visible = true;
+    RunResult run = RunPackage(setup, {.probeAction = c.action, .onDialog = [&](HWND dialog) {
+      Sleep(1000); // the setup program has sent its message by now
+      visible = IsWindowVisible(dialog);
+    }});
+    EXPECT_TRUE(run.progressSeen) << c.action;
+    EXPECT_EQ(!visible, c.hidden) << c.action;
+    EXPECT_EQ(run.exitCode, 0u) << c.action;
+  }
+}
+
+TEST(HandOff, QuitRequestDoesNotEndTheWait) {
+  const std::string setup = WritePackage(ScratchDir(), EnglishPackage(SingleLanguageTable()));
+  RunResult run = RunPackage(setup, {.probeAction = "quit;sleep 1500"});
+  EXPECT_GE(run.milliseconds, 1500u);
+  EXPECT_EQ(run.exitCode, 0u);
+  // Had the bootstrap stopped waiting, the running setup program's file would
+  // have stayed behind.
+  EXPECT_TRUE(Leftovers(Temp(setup)).empty());
+}
+
+TEST(HandOff, DialogStaysPaintedAndAnsweredWhileTheSetupProgramRuns) {
+  const std::string dir = ScratchDir();
+  const std::string setup = WritePackage(dir, EnglishPackage(SingleLanguageTable("Demo Product")));
+  bool answered = false;
+  COLORREF bar = 0, rest = 0;
+  std::string text;
+  RunResult run = RunPackage(setup, {.probeAction = "sleep 3000", .onDialog = [&](HWND dialog) {
+    Sleep(1000); // extraction is over; the bootstrap waits for the setup program
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result) != 0;
+    char buffer[512] = "";
+    GetDlgItemTextA(dialog, 101, buffer, sizeof buffer);
+    text = buffer;
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT gauge;
+    GetWindowRect(GetDlgItem(dialog, 102), &gauge);
+    HDC screen = GetDC(nullptr);
+    bar = GetPixel(screen, (gauge.left + gauge.right) / 2, (gauge.top + gauge.bottom) / 2);
+    rest = GetPixel(screen, gauge.right - 4, (gauge.top + gauge.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    const std::string shot = dir + "\\progress-dialog.bmp";
+    SaveScreenshot(dialog, shot);
+    std::printf("screenshot of the progress dialog: %s\n", shot.c_str());
+  }});
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(text.rfind("Demo Product Setup", 0), 0u) << text;
+  // Both files extracted: the gauge is full, in the highlight colour.
+  EXPECT_EQ(bar, GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(rest, GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(run.exitCode, 0u);
+}
+
+TEST(CleanUp, EndOfSessionCleansUpAtOnce) {
+  const std::string setup = WritePackage(ScratchDir(), EnglishPackage(SingleLanguageTable()));
+  const std::string work = Temp(setup) + "\\KVSETUP0.TMP";
+  bool tableGone = false, programStays = false;
+  RunResult run = RunPackage(setup, {.probeAction = "sleep 2500", .onDialog = [&](HWND dialog) {
+    Sleep(1000);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, WM_ENDSESSION, 1, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    tableGone = !fs::exists(work + "\\SETUP.LNG");
+    programStays = fs::exists(work + "\\KVSETUP.EXE"); // in use by the running setup program
+  }});
+  EXPECT_TRUE(tableGone);
+  EXPECT_TRUE(programStays);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(Leftovers(Temp(setup)).empty());
+}
+
+TEST(CleanUp, ReadOnlyFileStaysWithItsFolder) {
+  const std::string setup = WritePackage(ScratchDir(), EnglishPackage(SingleLanguageTable()),
+                                         {{"SETUP.LNG", 0x21}});
+  RunResult run = RunPackage(setup);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(Leftovers(Temp(setup)),
+            (std::vector<std::string>{"KVSETUP0.TMP", "KVSETUP0.TMP\\SETUP.LNG"}));
+  SetFileAttributesA((Temp(setup) + "\\KVSETUP0.TMP\\SETUP.LNG").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(WorkDirectory, TwoBootstrapsStartedTogetherBothSucceed) {
+  const std::string dir = ScratchDir();
+  const std::string temp = dir + "\\shared-temp";
+  fs::create_directories(temp);
+  fs::create_directories(dir + "\\one");
+  fs::create_directories(dir + "\\two");
+  const std::string one = WritePackage(dir + "\\one", EnglishPackage(SingleLanguageTable()));
+  const std::string two = WritePackage(dir + "\\two", EnglishPackage(SingleLanguageTable()));
+  RunOptions options{.environment = {{"TEMP", temp}, {"TMP", temp}}, .probeAction = "sleep 500"};
+  RunResult first, second;
+  std::thread other([&] { second = RunPackage(two, options); });
+  first = RunPackage(one, options);
+  other.join();
+  EXPECT_EQ(first.exitCode, 0u);
+  EXPECT_EQ(second.exitCode, 0u);
+  EXPECT_TRUE(first.boxes.empty() && second.boxes.empty());
+  EXPECT_NE(first.report["self"], second.report["self"]);
+  EXPECT_TRUE(Leftovers(temp).empty());
 }

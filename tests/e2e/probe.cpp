@@ -49,7 +49,9 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
   auto* finder = reinterpret_cast<Finder*>(parameter);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process == finder->process) {
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (process == finder->process && std::strcmp(name, "#32770") == 0 && IsWindowVisible(window)) {
     finder->found = window;
     return FALSE;
   }
