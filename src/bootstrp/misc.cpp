@@ -5,27 +5,22 @@
 #include "progress.h"
 #include "qar.h"
 
+// Every letter whose drive is present is examined. (Counting the drives and
+// then examining that many letters from A on would pass over C: and D: on a
+// machine without A: and B:.)
 void ListDrives(char* removable, char* other) {
   const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
-  int present = 0;
+  int removables = 0, others = 0;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     const char root[] = {letter, ':', '\\', '\0'};
     const UINT type = GetDriveTypeA(root);
-    present += type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR;
-  }
-  int removables = 0, others = 0;
-  // The first N letters, N the number of drives: with gaps among the
-  // letters, later drives go unexamined.
-  for (int i = 0; i < present; ++i) {
-    const char root[] = {char('A' + i), ':', '\\', '\0'};
-    const UINT type = GetDriveTypeA(root);
-    if (type == DRIVE_UNKNOWN)
+    if (type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR)
       continue;
     if (type == DRIVE_REMOVABLE) {
       if (removable)
-        removable[removables++] = root[0];
+        removable[removables++] = letter;
     } else if (other) {
-      other[others++] = root[0];
+      other[others++] = letter;
     }
   }
   if (removable)

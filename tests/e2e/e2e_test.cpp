@@ -412,3 +412,30 @@ TEST(WorkDirectory, TwoBootstrapsStartedTogetherBothSucceed) {
   EXPECT_NE(first.report["self"], second.report["self"]);
   EXPECT_TRUE(Leftovers(temp).empty());
 }
+
+TEST(WorkDirectory, BaseFromTmpOrTheBestDrive) {
+  const std::string dir = ScratchDir();
+  const std::string setup = WritePackage(dir, EnglishPackage(SingleLanguageTable()));
+  const std::string temp = Temp(setup);
+  const struct {
+    const char* what;
+    std::string tempValue, tmpValue;
+    std::string expected; // the setup program's folder
+  } cases[] = {
+      {"TMP when TEMP is unset", "", temp, temp + "\\KVSETUP0.TMP"},
+      // A value too long for its buffer counts as not set.
+      {"TMP when TEMP is too long", "C:\\" + std::string(300, 't'), temp, temp + "\\KVSETUP0.TMP"},
+      // The test prefix has the drives C: and Z:, on one file system: either
+      // may count the more free bytes at the moment it is asked.
+      {"the best drive's root when neither is set", "", "", "?:\\KVSETUP0.TMP"},
+  };
+  for (auto c : cases) {
+    RunResult run = RunPackage(setup, {.environment = {{"TEMP", c.tempValue}, {"TMP", c.tmpValue}}});
+    std::string self = run.report["self"];
+    if (c.expected[0] == '?' && !self.empty() && (self[0] == 'C' || self[0] == 'Z'))
+      c.expected[0] = self[0];
+    EXPECT_EQ(self, c.expected + "\\KVSETUP.EXE") << c.what;
+    EXPECT_EQ(run.exitCode, 0u) << c.what;
+    EXPECT_FALSE(fs::exists(c.expected)) << c.what;
+  }
+}
