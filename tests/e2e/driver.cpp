@@ -27,6 +27,21 @@ Entries EnglishPackage(const std::string& languageTable) {
           {"SETUP0409.DLL", Bytes{'l', 'a', 'n', 'g'}}};
 }
 
+Entries PackageWithModules(const std::string& table, const std::vector<std::string>& codes) {
+  Entries entries = EnglishPackage(table);
+  Remove(entries, "BOOT0409.DLL");
+  Remove(entries, "SETUP0409.DLL");
+  for (const std::string& code : codes) {
+    entries.push_back({"BOOT" + code + ".DLL", ReadFile(BuiltFile("BOOT0409.DLL"))});
+    entries.push_back({"SETUP" + code + ".DLL", Bytes{'l', 'a', 'n', 'g'}});
+  }
+  return entries;
+}
+
+std::string Temp(const std::string& setup) {
+  return (fs::path(setup).parent_path() / "temp").string();
+}
+
 void Remove(Entries& entries, const std::string& name) {
   for (auto at = entries.begin(); at != entries.end(); ++at)
     if (at->first == name) {
@@ -116,6 +131,12 @@ BOOL CALLBACK FindIconControl(HWND child, LPARAM parameter) {
 // differs between Windows and Wine) shows the system's stop icon. Icon
 // handles cannot be drawn across processes, so the screen is compared with
 // the stop icon drawn here, on its opaque pixels.
+bool IsLanguageDialog(HWND window) {
+  char name[32] = "";
+  GetClassNameA(GetDlgItem(window, 101), name, sizeof name);
+  return _stricmp(name, "ListBox") == 0;
+}
+
 bool HasErrorIcon(HWND box) {
   HWND icon = nullptr;
   EnumChildWindows(box, FindIconControl, LPARAM(&icon));
@@ -219,6 +240,11 @@ RunResult RunPackage(const std::string& setup, const RunOptions& options) {
         result.boxes.push_back({Text(window), Text(GetDlgItem(window, 0xFFFF)),
                                 HasErrorIcon(window), GetWindow(window, GW_OWNER) != nullptr});
         PostMessageA(window, WM_COMMAND, IDOK, 0);
+      } else if (IsLanguageDialog(window)) {
+        handled.insert(window);
+        result.languageDialogSeen = true;
+        if (options.onLanguageDialog)
+          options.onLanguageDialog(window);
       } else if (GetDlgItem(window, 102)) {
         handled.insert(window);
         result.progressSeen = true;
@@ -274,3 +300,53 @@ void SaveScreenshot(HWND window, const std::string& path) {
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
 }
+
+// Another process's list box answers the text queries only in their W form.
+std::vector<std::string> ListItems(HWND dialog) {
+  HWND list = GetDlgItem(dialog, 101);
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+  std::vector<std::string> items;
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    wchar_t text[512] = L"";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(list, LB_GETTEXT, i, LPARAM(text), SMTO_ABORTIFHUNG, 2000, &length);
+    char narrow[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    items.push_back(narrow);
+  }
+  return items;
+}
+
+int SelectedItem(HWND dialog) {
+  DWORD_PTR index = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, 101), LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &index);
+  return int(LRESULT(index));
+}
+
+void SelectItem(HWND dialog, const std::string& text) {
+  const std::vector<std::string> items = ListItems(dialog);
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i] == text) {
+      DWORD_PTR result = 0;
+      SendMessageTimeoutW(GetDlgItem(dialog, 101), LB_SETCURSEL, i, 0, SMTO_ABORTIFHUNG, 2000,
+                          &result);
+      return;
+    }
+  ADD_FAILURE() << "no item " << text;
+}
+
+void Press(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+}
+
+void DoubleClickSelected(HWND dialog) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(101, LBN_DBLCLK), LPARAM(GetDlgItem(dialog, 101)));
+}
+
+// The modal loop turns Esc on a control into Cancel.
+void PressEscape(HWND dialog) {
+  PostMessageA(GetDlgItem(dialog, 101), WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+void CloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }

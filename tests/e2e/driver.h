@@ -24,6 +24,12 @@ using Entries = std::vector<std::pair<std::string, Bytes>>;
 Entries EnglishPackage(const std::string& languageTable);
 std::string SingleLanguageTable(const std::string& product = "Demo Product");
 void Remove(Entries& entries, const std::string& name);
+// A package with the given table whose language modules, BOOTxxxx.DLL and
+// SETUPxxxx.DLL for each code, are the English one under other names.
+Entries PackageWithModules(const std::string& table, const std::vector<std::string>& codes);
+
+// The TEMP folder RunPackage gives a package by default.
+std::string Temp(const std::string& setup);
 
 // Writes the bootstrap with the entries appended, as SETUP.EXE in dir. The
 // entries get the Windows attributes 0x20 unless named in attributes.
@@ -42,6 +48,7 @@ struct RunResult {
   std::vector<MessageBoxSeen> boxes;
   std::map<std::string, std::string> report; // what the probe recorded; key "file" joined by '|'
   bool progressSeen = false;
+  bool languageDialogSeen = false;
   DWORD milliseconds = 0;      // from start to end
 };
 
@@ -51,6 +58,8 @@ struct RunOptions {
   std::string probeAction;
   // Called once with the progress dialog, when it first shows.
   std::function<void(HWND)> onDialog;
+  // Called once with the language dialog, when it first shows; it answers it.
+  std::function<void(HWND)> onLanguageDialog;
 };
 
 // Starts the package and waits (at most a minute) for it to end, pressing OK
@@ -63,3 +72,12 @@ std::vector<std::string> Leftovers(const std::string& dir);
 
 // A picture of the screen area of a window, kept as a BMP file.
 void SaveScreenshot(HWND window, const std::string& path);
+
+// The language dialog, as a user sees and answers it.
+std::vector<std::string> ListItems(HWND dialog);
+int SelectedItem(HWND dialog); // -1: none
+void SelectItem(HWND dialog, const std::string& text);
+void Press(HWND dialog, int id);
+void DoubleClickSelected(HWND dialog);
+void PressEscape(HWND dialog);
+void CloseBox(HWND dialog);

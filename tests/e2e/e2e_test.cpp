@@ -14,8 +14,6 @@ namespace {
 
 constexpr char kCaption[] = "Orvelle";
 
-std::string Temp(const std::string& setup) { return (fs::path(setup).parent_path() / "temp").string(); }
-
 struct Expected {
   const char* caption;
   std::string text;
@@ -237,17 +235,6 @@ namespace {
 
 std::string TwoLanguageTable() {
   return "[Language]\r\n0409=English\r\n0407=Deutsch\r\n[Setup]\r\nDefault Language=0409\r\n";
-}
-
-// A package whose language modules are the English one under other names.
-Entries PackageWithModules(const std::string& table, const std::vector<std::string>& codes) {
-  Entries entries = EnglishPackage(table);
-  Remove(entries, "BOOT0409.DLL");
-  for (const std::string& code : codes) {
-    entries.push_back({"BOOT" + code + ".DLL", ReadFile(BuiltFile("BOOT0409.DLL"))});
-    entries.push_back({"SETUP" + code + ".DLL", Bytes{'l', 'a', 'n', 'g'}});
-  }
-  return entries;
 }
 
 } // namespace
