@@ -162,3 +162,85 @@ TEST(LanguageDialog, EndOfSessionCleansUpAtOnce) {
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_TRUE(Leftovers(Temp(setup)).empty());
 }
+
+namespace {
+
+// The screen's pixels per inch for programs started from now on, as Wine
+// reads them from the prefix's registry; put back to 96 when done.
+class ScreenDpi {
+public:
+  explicit ScreenDpi(DWORD dpi) { Set(dpi); }
+  ~ScreenDpi() { Set(96); }
+
+private:
+  static void Set(DWORD dpi) {
+    const struct {
+      HKEY root;
+      const char* path;
+    } places[] = {{HKEY_CURRENT_USER, "Control Panel\\Desktop"},
+                  {HKEY_CURRENT_CONFIG, "Software\\Fonts"}};
+    for (const auto& place : places) {
+      HKEY key;
+      if (RegCreateKeyExA(place.root, place.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                          nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof dpi);
+        RegCloseKey(key);
+      }
+    }
+  }
+};
+
+struct PanelProbe {
+  COLORREF aboveSeparator, belowSeparator, insidePictureEdge, outsidePictureEdge,
+      pictureBottomRow;
+};
+
+PanelProbe Probe(HWND dialog, int pictureWidth) {
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT client, separator;
+  GetClientRect(dialog, &client);
+  GetWindowRect(GetDlgItem(dialog, 201), &separator);
+  POINT origin = {0, 0};
+  ClientToScreen(dialog, &origin);
+  const int panelBottom = separator.top - origin.y;
+  HDC screen = GetDC(nullptr);
+  auto at = [&](int x, int y) { return GetPixel(screen, origin.x + x, origin.y + y); };
+  PanelProbe probe{at(client.right - 5, panelBottom - 2), at(client.right - 5, panelBottom + 4),
+                   at(pictureWidth - 1, panelBottom / 2), at(pictureWidth + 2, panelBottom / 2),
+                   at(2, panelBottom - 1)};
+  ReleaseDC(nullptr, screen);
+  return probe;
+}
+
+} // namespace
+
+TEST(LanguageDialog, Wizard97PanelAtTheScreensPixelsPerInch) {
+  // The picture is 164 by 313 pixels, drawn for 96 pixels per inch.
+  const struct {
+    DWORD dpi;
+    int pictureWidth;
+    bool pictureReachesPanelBottom; // cut there
+  } cases[] = {{96, 164, false}, {120, 205, true}};
+  const COLORREF white = GetSysColor(COLOR_WINDOW), face = GetSysColor(COLOR_BTNFACE);
+  for (const auto& c : cases) {
+    const std::string dir = ScratchDir();
+    const std::string setup = WritePackage(
+        dir, PackageWithModules(kTwoLanguages + "Wizard97=1\r\n", {"0409", "0407"}));
+    ScreenDpi dpi(c.dpi);
+    PanelProbe probe{};
+    RunResult run = RunPackage(setup, {.onLanguageDialog = [&](HWND d) {
+      probe = Probe(d, c.pictureWidth);
+      const std::string shot = dir + "\\language-dialog-wizard97-" + std::to_string(c.dpi) + ".bmp";
+      SaveScreenshot(d, shot);
+      std::printf("screenshot of the Wizard97 language dialog: %s\n", shot.c_str());
+      Press(d, IDCANCEL);
+    }});
+    ASSERT_TRUE(run.languageDialogSeen) << c.dpi;
+    EXPECT_EQ(probe.aboveSeparator, white) << c.dpi;
+    EXPECT_EQ(probe.belowSeparator, face) << c.dpi;
+    EXPECT_NE(probe.insidePictureEdge, white) << c.dpi;
+    EXPECT_EQ(probe.outsidePictureEdge, white) << c.dpi;
+    EXPECT_EQ(probe.pictureBottomRow != white, c.pictureReachesPanelBottom) << c.dpi;
+  }
+}
