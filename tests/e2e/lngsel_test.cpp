@@ -123,14 +123,31 @@ TEST(LanguageDialog, CancelAfterMovingTheSelectionLeavesTheFirstModule) {
             (std::vector<std::string>{"KVSETUP0.TMP", "KVSETUP0.TMP\\BOOT0409.DLL"}));
 }
 
-TEST(LanguageDialog, NothingSelectedGivesNoLanguage) {
-  const std::string table =
-      "[Language]\r\n0407=Deutsch\r\n040C=Francais\r\n[Setup]\r\nDefault Language=0C0A\r\n";
-  const std::string setup = Package(table, {"0C0A", "0407", "040C"});
-  RunResult run = RunPackage(setup, {.onLanguageDialog = [](HWND d) { Press(d, IDOK); }});
-  ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].text, "INTERNAL ERROR B110-14: Cannot decompress BOOTFFFFFFFF.DLL.");
-  EXPECT_EQ(run.exitCode, 1u);
+TEST(LanguageDialog, ChoicesThatNameNoLanguage) {
+  // The default names no listed language: nothing is preselected.
+  const std::string table = "[Language]\r\n0407=Deutsch\r\nxyz=Other\r\n"
+                            "[Setup]\r\nDefault Language=0C0A\r\n";
+  const struct {
+    const char* what;
+    const char* select; // null: nothing
+    const char* module;
+  } cases[] = {
+      {"nothing selected", nullptr, "BOOTFFFFFFFF.DLL"},
+      {"a key that is no hexadecimal number", "Other", "BOOT0000.DLL"},
+  };
+  for (const auto& c : cases) {
+    const std::string setup = Package(table, {"0C0A", "0407"});
+    RunResult run = RunPackage(setup, {.onLanguageDialog = [&](HWND d) {
+      if (c.select)
+        SelectItem(d, c.select);
+      Press(d, IDOK);
+    }});
+    ASSERT_EQ(run.boxes.size(), 1u) << c.what;
+    EXPECT_EQ(run.boxes[0].text,
+              std::string("INTERNAL ERROR B110-14: Cannot decompress ") + c.module + ".")
+        << c.what;
+    EXPECT_EQ(run.exitCode, 1u) << c.what;
+  }
 }
 
 TEST(LanguageDialog, ComesFromTheFallbackModuleWhenTheResolvedOneIsMissing) {
@@ -243,4 +260,27 @@ TEST(LanguageDialog, Wizard97PanelAtTheScreensPixelsPerInch) {
     EXPECT_EQ(probe.outsidePictureEdge, white) << c.dpi;
     EXPECT_EQ(probe.pictureBottomRow != white, c.pictureReachesPanelBottom) << c.dpi;
   }
+}
+
+TEST(LanguageDialog, Wizard97WithoutSeparatorOrPictureIsAllPanel) {
+  Entries entries = PackageWithModules(kTwoLanguages + "Wizard97=1\r\n", {"0407"});
+  entries.push_back({"BOOT0409.DLL", ReadFile(BuiltFile("BOOTBARE.DLL"))});
+  const std::string setup = WritePackage(ScratchDir(), entries);
+  COLORREF topLeft = 0, bottomLeft = 0;
+  RunResult run = RunPackage(setup, {.onLanguageDialog = [&](HWND d) {
+    RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client;
+    GetClientRect(d, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(d, &origin);
+    HDC screen = GetDC(nullptr);
+    topLeft = GetPixel(screen, origin.x + 2, origin.y + 2);
+    bottomLeft = GetPixel(screen, origin.x + 2, origin.y + client.bottom - 2);
+    ReleaseDC(nullptr, screen);
+    Press(d, IDCANCEL);
+  }});
+  ASSERT_TRUE(run.languageDialogSeen);
+  EXPECT_EQ(topLeft, GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(bottomLeft, GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(run.exitCode, 1u);
 }
