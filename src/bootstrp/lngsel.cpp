@@ -28,6 +28,7 @@ void FillList(HWND dialog) {
   std::snprintf(section, sizeof section, "Language (%04lX)", static_cast<unsigned long>(LanguageId));
   SendDlgItemMessageA(dialog, 101, LB_SETCURSEL, WPARAM(-1), 0);
   uint32_t remembered = 0;
+  bool matched = false;
   for (const char* key = keys; *key; key += std::strlen(key) + 1) {
     // The name as written in the current language, else as the table has it.
     if (!GetPrivateProfileStringA(section, key, "", name, sizeof name, table))
@@ -40,11 +41,14 @@ void FillList(HWND dialog) {
     if (std::strcmp(key, LanguageCode) == 0) {
       SendDlgItemMessageA(dialog, 101, LB_SETCURSEL, WPARAM(index), 0);
       remembered = lcid;
+      matched = true;
     }
     SendDlgItemMessageA(dialog, 101, LB_SETITEMDATA, WPARAM(index), LPARAM(lcid));
   }
   // A sorted list moves items after they are added: select by the LCID.
-  const LRESULT count = SendDlgItemMessageA(dialog, 101, LB_GETCOUNT, 0, 0);
+  // Without a match there is nothing to select (an item of a key that is no
+  // number carries 0 too).
+  const LRESULT count = matched ? SendDlgItemMessageA(dialog, 101, LB_GETCOUNT, 0, 0) : 0;
   for (LRESULT i = 0; i < count; ++i)
     if (uint32_t(SendDlgItemMessageA(dialog, 101, LB_GETITEMDATA, WPARAM(i), 0)) == remembered)
       SendDlgItemMessageA(dialog, 101, LB_SETCURSEL, WPARAM(i), 0);
