@@ -60,20 +60,20 @@ bool ParseArgs(const std::string& command, const std::vector<std::string>& args,
       inlineValue = true;
     }
 
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     for (const OptionSpec& candidate : specs)
       if (isLong ? name == candidate.name : name[0] == candidate.letter)
-        spec = &candidate;
-    if (!spec)
+        option = &candidate;
+    if (!option)
       return refuse("unknown option " + arg);
-    if (spec->takesValue && !inlineValue) {
+    if (option->takesValue && !inlineValue) {
       if (i + 1 >= args.size())
         return refuse("option " + arg + " needs a value");
       value = args[++i];
-    } else if (!spec->takesValue && inlineValue) {
+    } else if (!option->takesValue && inlineValue) {
       return refuse("option " + arg + " takes no value");
     }
-    parsed->options.emplace_back(spec->name, value);
+    parsed->options.emplace_back(option->name, value);
   }
   return true;
 }
