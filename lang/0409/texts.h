@@ -2,8 +2,10 @@
    The dialogs, strings and pictures themselves are laid out once, in
    ../bootlang.rc; a language is a folder named after its code with one file
    like this one. Quotes inside a text are doubled, as the resource compiler
-   wants them. */
-#pragma code_page(1252)
+   wants them. Every texts.h is UTF-8 and says so below, so that a language
+   with accents is read right; its characters must also exist in the ANSI
+   code page of the language (1252 here), in which the program reads them. */
+#pragma code_page(65001)
 
 #define LANG_PRIMARY     LANG_ENGLISH
 #define LANG_SUB         SUBLANG_ENGLISH_US
