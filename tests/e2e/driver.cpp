@@ -312,7 +312,7 @@ std::vector<std::string> ListItems(HWND dialog) {
     DWORD_PTR length = 0;
     SendMessageTimeoutW(list, LB_GETTEXT, i, LPARAM(text), SMTO_ABORTIFHUNG, 2000, &length);
     char narrow[1024] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
     items.push_back(narrow);
   }
   return items;

@@ -284,3 +284,60 @@ TEST(LanguageDialog, Wizard97WithoutSeparatorOrPictureIsAllPanel) {
   EXPECT_EQ(bottomLeft, GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(run.exitCode, 1u);
 }
+
+TEST(LanguageDialog, EachLanguagesDialogsClassicAndWizard97) {
+  // The first module serves the choice; the chosen one's texts then show in
+  // the progress dialog. Screenshots of all of them are kept.
+  const struct {
+    const char* code;
+    const char* name; // as section Language lists it (Windows-1252)
+  } languages[] = {{"0409", "English"}, {"0407", "Deutsch"}, {"040C", "Fran\xE7" "ais"}};
+  const std::string table =
+      "[Language]\r\n0409=English\r\n0407=Deutsch\r\n040C=Fran\xE7" "ais\r\n"
+      "[Setup]\r\nDefault Language=0409\r\nProductName=Orvelle Demo\r\n";
+  std::map<std::string, std::string> progressTexts;
+  const std::string scratch = ScratchDir();
+  for (const char* look : {"classic", "wizard97"}) {
+    for (const auto& language : languages) {
+      const std::string dir = scratch + "\\" + look + "-" + language.code;
+      fs::create_directories(dir);
+      Entries entries = EnglishPackage(table + (look[0] == 'w' ? "Wizard97=1\r\n" : ""));
+      Remove(entries, "BOOT0409.DLL");
+      // The dialog comes from the module the run resolves first: 0409.
+      entries.push_back({"BOOT0409.DLL",
+                         ReadFile(BuiltFile(("BOOT" + std::string(language.code) + ".DLL").c_str()))});
+      for (const char* code : {"0407", "040C"}) {
+        entries.push_back({"BOOT" + std::string(code) + ".DLL",
+                           ReadFile(BuiltFile(("BOOT" + std::string(code) + ".DLL").c_str()))});
+        entries.push_back({"SETUP" + std::string(code) + ".DLL", Bytes{'l'}});
+      }
+      const std::string setup = WritePackage(dir, entries);
+      const std::string stem = dir + "\\" + look + "-" + language.code;
+      std::string text;
+      RunResult run = RunPackage(setup, {
+          .probeAction = "sleep 2000",
+          .onDialog = [&](HWND d) {
+            Sleep(1000);
+            RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            char buffer[512] = "";
+            GetDlgItemTextA(d, 101, buffer, sizeof buffer);
+            text = buffer;
+            SaveScreenshot(d, stem + "-progress.bmp");
+          },
+          .onLanguageDialog = [&](HWND d) {
+            Sleep(300);
+            SaveScreenshot(d, stem + "-language.bmp");
+            SelectItem(d, language.name);
+            Press(d, IDOK);
+          }});
+      std::printf("screenshots: %s-language.bmp, %s-progress.bmp\n", stem.c_str(), stem.c_str());
+      EXPECT_TRUE(run.languageDialogSeen) << stem;
+      EXPECT_EQ(run.exitCode, 0u) << stem;
+      EXPECT_EQ(text.rfind("Orvelle Demo ", 0), 0u) << text;
+      progressTexts[language.code] = text;
+    }
+  }
+  EXPECT_NE(progressTexts["0407"], progressTexts["0409"]);
+  EXPECT_NE(progressTexts["040C"], progressTexts["0409"]);
+  EXPECT_NE(progressTexts["040C"], progressTexts["0407"]);
+}
