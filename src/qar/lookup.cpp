@@ -5,79 +5,82 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace {
 
 char Fold(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
-const char* LastComponent(const char* text) {
-  const char* slash = std::strrchr(text, '\\');
-  return slash ? slash + 1 : text;
-}
+constexpr size_t kNone = SIZE_MAX;
 
 // The match recurses at every '*', and each call first cuts both texts to
-// their last component unless both hold a backslash. A call's result depends
-// only on where it starts in the name and in the pattern, so failed starts
-// are remembered: patterns such as "*a*a*a*a*b" stay quadratic, not
-// exponential.
+// their last component unless both still hold a backslash. A call's result
+// depends only on where it starts in the name and in the pattern, so the
+// work is bounded: for each '*', a scan over the name that failed from some
+// position fails from every later one, and is never repeated. Every
+// position pair is thus tried at most once.
 class Matcher {
 public:
-  Matcher(const char* name, const char* pattern)
-      : name_(name), pattern_(pattern), nameLength_(std::strlen(name)),
-        patternLength_(std::strlen(pattern)) {
-    size_t cells = (nameLength_ + 1) * (patternLength_ + 1);
-    if (nameLength_ <= kMemoLimit && patternLength_ <= kMemoLimit)
-      failed_.reset(new (std::nothrow) uint8_t[(cells + 7) / 8]());
-  }
+  Matcher(const char* name, const char* pattern, size_t patternLength)
+      : name_(name), pattern_(pattern), nameSlash_(LastSlash(name)),
+        patternSlash_(LastSlash(pattern)), scanFails_(patternLength + 1, kNone) {}
 
-  bool Match(const char* name, const char* pattern) {
-    if (!std::strchr(pattern, '\\') || !std::strchr(name, '\\')) {
-      name = LastComponent(name);
-      pattern = LastComponent(pattern);
+  bool Match(size_t n, size_t p) {
+    const bool nameHas = nameSlash_ != kNone && nameSlash_ >= n;
+    const bool patternHas = patternSlash_ != kNone && patternSlash_ >= p;
+    if (!nameHas || !patternHas) {
+      if (nameHas)
+        n = nameSlash_ + 1;
+      if (patternHas)
+        p = patternSlash_ + 1;
     }
     for (;;) {
-      if (*pattern == '*') {
-        ++pattern;
-        for (const char* at = name;; ++at) {
-          if (*at == '\0' || Fold(*at) == Fold(*pattern)) {
-            if (Try(at, pattern))
-              return true;
-            if (*at == '\0')
-              return false;
-          }
-        }
-      }
-      if (*pattern == '?') {
-        if (*name == '\0')
+      const char want = pattern_[p];
+      if (want == '*')
+        return Star(n, p);
+      const char have = name_[n];
+      if (want == '?') {
+        if (have == '\0')
           return false;
-      } else if (Fold(*name) != Fold(*pattern)) {
+      } else if (Fold(have) != Fold(want)) {
         return false;
-      } else if (*pattern == '\0') {
+      } else if (want == '\0') {
         return true;
       }
-      ++name;
-      ++pattern;
+      ++n;
+      ++p;
     }
   }
 
 private:
-  static constexpr size_t kMemoLimit = 4096;
+  // The '*' at p: the character after it is compared as it stands, even a
+  // '?' or '*'; each name position holding it, or the name's end, is tried.
+  bool Star(size_t n, size_t p) {
+    size_t& fails = scanFails_[p];
+    const char next = pattern_[p + 1];
+    for (size_t at = n; at < fails; ++at) {
+      const char have = name_[at];
+      if (have == '\0' || Fold(have) == Fold(next)) {
+        if (Match(at, p + 1))
+          return true;
+        if (have == '\0')
+          break;
+      }
+    }
+    fails = n;
+    return false;
+  }
 
-  bool Try(const char* name, const char* pattern) {
-    size_t cell = size_t(name - name_) * (patternLength_ + 1) + size_t(pattern - pattern_);
-    if (failed_ && failed_[cell / 8] & (1u << cell % 8))
-      return false;
-    bool matched = Match(name, pattern);
-    if (failed_ && !matched)
-      failed_[cell / 8] |= uint8_t(1u << cell % 8);
-    return matched;
+  static size_t LastSlash(const char* text) {
+    const char* slash = std::strrchr(text, '\\');
+    return slash ? size_t(slash - text) : kNone;
   }
 
   const char* name_;
   const char* pattern_;
-  size_t nameLength_;
-  size_t patternLength_;
-  std::unique_ptr<uint8_t[]> failed_;
+  size_t nameSlash_;
+  size_t patternSlash_;
+  std::vector<size_t> scanFails_; // per '*': scans from here on fail
 };
 
 // Copies at most 255 characters of a name into a listing field.
@@ -98,8 +101,17 @@ QarEntryHeader* FindAfter(QarEntryHeader* entry, const char* pattern) {
 bool QarMatchName(const char* name, const char* pattern) {
   if (!name || !pattern)
     return false;
-  Matcher matcher(name, pattern);
-  return matcher.Match(name, pattern);
+  // The recursion is as deep as the pattern has stars: a bound keeps it well
+  // inside any stack. Stored names have at most 511 characters.
+  const size_t patternLength = std::strlen(pattern);
+  if (patternLength > QAR_MAX_PATTERN || std::strlen(name) > QAR_MAX_PATTERN)
+    return false;
+  try {
+    Matcher matcher(name, pattern, patternLength);
+    return matcher.Match(0, 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 QarEntryHeader* QarFindEntry(QarArchive* archive, const char* pattern) {

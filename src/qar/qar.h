@@ -167,7 +167,8 @@ int QarGetArchiveInfo(QarArchive* archive, QarArchiveInfo* info);
 
 // Lookup, listing and extraction. Names match patterns with '*' and '?',
 // ignoring the case of ASCII letters; a pattern without a backslash is
-// compared with the last component of a stored path.
+// compared with the last component of a stored path. A name or pattern of
+// more than 4096 characters matches nothing.
 bool QarMatchName(const char* name, const char* pattern);
 QarEntryHeader* QarFindEntry(QarArchive* archive, const char* pattern); // sets no last error
 bool QarEntryExists(QarArchive* archive, const char* pattern);          // sets no last error

@@ -20,6 +20,7 @@ constexpr uint16_t QAR_KIND_END = 0;
 // Bounds of the on-disk format that a reader enforces.
 constexpr uint32_t QAR_MAX_NAME_LENGTH = 261;  // archiveName bytes
 constexpr uint32_t QAR_MAX_STRING = 511;       // characters of an entry string
+constexpr size_t QAR_MAX_PATTERN = 4096;       // longer names and patterns match nothing
 constexpr uint32_t QAR_PROBE_BYTES = 16;       // forward probe for the magic
 constexpr uint32_t QAR_SEARCH_BYTES = 8191;    // backward search for the end record
 constexpr uint32_t QAR_END_RECORD_SIZE = 10;

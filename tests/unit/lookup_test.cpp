@@ -41,6 +41,18 @@ TEST(MatchName, Table) {
     EXPECT_EQ(QarMatchName(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
 }
 
+TEST(MatchName, LongStarryInputsStayCheapAndLongerOnesMatchNothing) {
+  // Work grows with name × pattern length, never exponentially.
+  const std::string stars(2000, '*');
+  EXPECT_FALSE(QarMatchName((stars + "x").c_str(), (stars + "y").c_str()));
+  EXPECT_TRUE(QarMatchName((stars + "y").c_str(), (stars + "y").c_str()));
+  const std::string as(4000, 'a');
+  EXPECT_FALSE(QarMatchName(as.c_str(), "*a*a*a*a*a*a*a*a*a*b"));
+  EXPECT_TRUE(QarMatchName(as.c_str(), "*a*a*a*a*a*a*a*a*a*"));
+  EXPECT_FALSE(QarMatchName(std::string(4097, 'a').c_str(), "*"));
+  EXPECT_FALSE(QarMatchName("a", std::string(4097, '*').c_str()));
+}
+
 TEST(FindEntry, ShortAndLongNames) {
   Piece a = StoredPiece("README~1.TXT", {'a'});
   a.longName = "Read me.txt";
