@@ -168,7 +168,7 @@ QarStream* OpenSink() {
   cookie_io_functions_t io{};
   io.write = [](void*, const char*, size_t size) -> ssize_t { return ssize_t(size); };
   FILE* file = fopencookie(nullptr, "wb", io);
-  return file ? new QarStream{file} : nullptr;
+  return file ? new QarStream{file, nullptr} : nullptr;
 }
 
 enum class Output {

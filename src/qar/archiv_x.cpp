@@ -115,6 +115,11 @@ int QarExtract(QarArchive* archive, const char* name, const char* directory, Qar
     return 0;
   }
 
+  // The decoders write in pieces of at most 2 KiB: a large buffer saves the
+  // file system most of the calls.
+  if (!stream)
+    QarStreamSetVBuf(output, nullptr, _IOFBF, 1 << 16);
+
   QarExtractJob* job = QarCreateJob();
   bool decoded = false;
   uint32_t outcome = QAR_PIECE_DAMAGED;

@@ -20,6 +20,7 @@ QarStream* QarStreamOpen(const char* path, const char* mode) {
 
 int QarStreamClose(QarStream* stream) {
   int result = std::fclose(stream->file);
+  delete[] stream->buffer;
   delete stream;
   return result;
 }
@@ -57,8 +58,23 @@ int QarStreamPutw(int word, QarStream* stream) {
 }
 void QarStreamSetBuf(QarStream* stream, char* buffer) { std::setbuf(stream->file, buffer); }
 
+// Some C runtimes ignore the size when they are to allocate the buffer
+// themselves (glibc keeps its 4 KiB): the layer allocates it instead, so that
+// the size asked for is the size used.
 int QarStreamSetVBuf(QarStream* stream, char* buffer, int type, size_t size) {
-  return std::setvbuf(stream->file, buffer, type, size);
+  if (buffer || type == _IONBF || size == 0)
+    return std::setvbuf(stream->file, buffer, type, size);
+  char* own = new (std::nothrow) char[size];
+  if (!own)
+    return std::setvbuf(stream->file, nullptr, type, size);
+  int result = std::setvbuf(stream->file, own, type, size);
+  if (result != 0) {
+    delete[] own;
+    return result;
+  }
+  delete[] stream->buffer;
+  stream->buffer = own;
+  return 0;
 }
 
 int QarStreamEof(QarStream* stream) { return std::feof(stream->file); }

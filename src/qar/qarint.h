@@ -41,6 +41,7 @@ enum : uint32_t {
 
 struct QarStream {
   FILE* file;
+  char* buffer; // the stream's buffer when the layer allocated it, else null
 };
 
 // The archive header's fields as read or written; archiveName is
