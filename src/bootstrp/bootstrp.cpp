@@ -22,9 +22,7 @@ void ComposeProgressText(char* out, size_t size, const char* templateText,
   CopyText(out, size, text.c_str());
 }
 
-namespace {
-
-void Centre(HWND dialog) {
+void CentreDialog(HWND dialog) {
   RECT area;
   GetWindowRect(dialog, &area);
   const int width = area.right - area.left, height = area.bottom - area.top;
@@ -32,8 +30,6 @@ void Centre(HWND dialog) {
   const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
   SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 }
-
-} // namespace
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == BootstrapMessage && BootstrapMessage != 0) {
@@ -49,7 +45,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     ComposeProgressText(MessageFormat, sizeof MessageFormat, MessageText, product);
     SetDlgItemTextA(dialog, 101, MessageFormat);
     SendDlgItemMessageA(dialog, 102, GM_SETRANGE, 0, MAKELPARAM(0, 100));
-    Centre(dialog);
+    CentreDialog(dialog);
     return TRUE;
   }
   case WM_ENDSESSION:

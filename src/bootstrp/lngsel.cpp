@@ -1,5 +1,6 @@
 #include "lngsel.h"
 
+#include "bootstrp.h"
 #include "globals.h"
 #include "handoff.h"
 #include "nonbold.h"
@@ -12,14 +13,6 @@ namespace {
 
 double scaleX = 0.0, scaleY = 0.0;
 HBITMAP panelPicture = nullptr; // bitmap 1, scaled, from the first paint on
-
-void Centre(HWND dialog) {
-  RECT area;
-  GetWindowRect(dialog, &area);
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  SetWindowPos(dialog, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2,
-               GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
-}
 
 void FillList(HWND dialog) {
   char table[260], keys[1024], section[32], name[256];
@@ -131,7 +124,7 @@ INT_PTR CALLBACK LanguageDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
   switch (message) {
   case WM_INITDIALOG:
     ApplyDialogFonts(dialog);
-    Centre(dialog);
+    CentreDialog(dialog);
     FillList(dialog);
     return TRUE;
   case WM_COMMAND: {

@@ -1,27 +1,7 @@
-// Runs the unit tests and says first where they run: natively, on Windows,
-// or on Windows under Wine.
+// Runs the unit tests and says first where they run.
+#include "whereami.h"
+
 #include <gtest/gtest.h>
-
-#include <cstdio>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-static void SayPlatform() {
-  const int bits = int(sizeof(void*) * 8);
-#ifdef _WIN32
-  using WineVersion = const char* (*)();
-  auto wineVersion = reinterpret_cast<WineVersion>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
-  if (wineVersion)
-    std::printf("Platform: %d-bit Windows under Wine %s\n", bits, wineVersion());
-  else
-    std::printf("Platform: %d-bit Windows\n", bits);
-#else
-  std::printf("Platform: native (%d-bit)\n", bits);
-#endif
-}
 
 int main(int argc, char** argv) {
   SayPlatform();
