@@ -262,12 +262,15 @@ TEST(LanguageDialog, Wizard97PanelAtTheScreensPixelsPerInch) {
   }
 }
 
-TEST(LanguageDialog, Wizard97WithoutSeparatorOrPictureIsAllPanel) {
+TEST(LanguageDialog, BareModuleWizard97IsAllPanelAndGetsTheVersionsText) {
   Entries entries = PackageWithModules(kTwoLanguages + "Wizard97=1\r\n", {"0407"});
   entries.push_back({"BOOT0409.DLL", ReadFile(BuiltFile("BOOTBARE.DLL"))});
   const std::string setup = WritePackage(ScratchDir(), entries);
   COLORREF topLeft = 0, bottomLeft = 0;
+  bool hint501 = false, hint502 = true;
   RunResult run = RunPackage(setup, {.onLanguageDialog = [&](HWND d) {
+    hint501 = IsWindowVisible(GetDlgItem(d, 501));
+    hint502 = IsWindowVisible(GetDlgItem(d, 502));
     RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT client;
     GetClientRect(d, &client);
@@ -282,6 +285,9 @@ TEST(LanguageDialog, Wizard97WithoutSeparatorOrPictureIsAllPanel) {
   ASSERT_TRUE(run.languageDialogSeen);
   EXPECT_EQ(topLeft, GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(bottomLeft, GetSysColor(COLOR_WINDOW));
+  // Windows 4.0 and later: the text for them shows, the other hides.
+  EXPECT_TRUE(hint501);
+  EXPECT_FALSE(hint502);
   EXPECT_EQ(run.exitCode, 1u);
 }
 
