@@ -8,6 +8,7 @@
 //
 // The check keeps the committed seeds honest: a seed the library rejects at
 // its first header only ever teaches a fuzzer about that header.
+#include "archbld.h"
 #include "qarint.h"
 
 #include <cstdio>
@@ -23,23 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 constexpr uint32_t kTime = 1000000000;
 
-void PutU8(Bytes& out, uint8_t v) { out.push_back(v); }
-void PutU16(Bytes& out, uint16_t v) {
-  out.push_back(uint8_t(v >> 8));
-  out.push_back(uint8_t(v));
-}
-void PutU32(Bytes& out, uint32_t v) {
-  PutU16(out, uint16_t(v >> 16));
-  PutU16(out, uint16_t(v));
-}
-void PutText(Bytes& out, const std::string& text) {
-  out.insert(out.end(), text.begin(), text.end());
-  out.push_back(0);
-}
 void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
 // Text-like bytes: words of a small vocabulary in a pseudo-random order, so
@@ -54,17 +40,6 @@ Bytes Prose(size_t length, uint32_t seed) {
     const char* word = words[(seed >> 16) % std::size(words)];
     out.insert(out.end(), word, word + std::strlen(word));
     out.push_back((seed >> 8) % 11 == 0 ? '\n' : ' ');
-  }
-  out.resize(length);
-  return out;
-}
-
-Bytes Deflate(const Bytes& data) {
-  uLongf length = compressBound(static_cast<uLong>(data.size()));
-  Bytes out(length);
-  if (compress2(out.data(), &length, data.data(), static_cast<uLong>(data.size()), 6) != Z_OK) {
-    std::fprintf(stderr, "qar_mkcorpus: compress2 failed\n");
-    std::exit(1);
   }
   out.resize(length);
   return out;
@@ -88,37 +63,7 @@ Entry Stored(std::string name, Bytes data, uint16_t flags = 0) {
 }
 
 Entry Zlib(std::string name, Bytes data) {
-  return {name, name, 0, QAR_METHOD_ZLIB, 0, Deflate(data), data};
-}
-
-Bytes ArchiveHeader(const std::string& name) {
-  QarArchiveHeader header{};
-  std::memcpy(header.magic, "KVCF", 4);
-  header.recordKind = QAR_KIND_ARCHIVE;
-  header.madeByVersion = QAR_MADE_BY_VERSION;
-  header.neededVersion = QAR_NEEDED_VERSION;
-  header.hostCode = QAR_HOST_CODE;
-  header.headerCode = QAR_HEADER_CODE;
-  header.createdTime = header.modifiedTime = kTime;
-  header.volumeNumber = 1;
-  header.nameLength = uint16_t(name.size());
-  std::snprintf(header.archiveName, sizeof header.archiveName, "%s", name.c_str());
-
-  Bytes out(header.magic, header.magic + 4);
-  PutU16(out, header.recordKind);
-  PutU16(out, header.madeByVersion);
-  PutU16(out, header.neededVersion);
-  PutU8(out, header.hostCode);
-  PutU16(out, header.archiveFlags);
-  PutU8(out, header.headerCode);
-  PutU32(out, header.createdTime);
-  PutU32(out, header.modifiedTime);
-  PutU16(out, header.volumeNumber);
-  PutU16(out, header.reserved);
-  PutU16(out, header.nameLength);
-  out.insert(out.end(), name.begin(), name.end());
-  PutU32(out, QarArchiveHeaderCrc(header));
-  return out;
+  return {name, name, 0, QAR_METHOD_ZLIB, 0, Deflate(data, 6), data};
 }
 
 Bytes EntryRecord(const Entry& e) {
@@ -140,39 +85,18 @@ Bytes EntryRecord(const Entry& e) {
   header.shortName = shortName.data();
   header.longName = longName.data();
 
-  Bytes out(header.magic, header.magic + 4);
-  PutU16(out, header.recordKind);
-  PutU16(out, header.madeByVersion);
-  PutU16(out, header.neededVersion);
-  PutU8(out, header.hostCode);
-  PutU16(out, header.entryFlags);
-  PutU16(out, header.method);
-  PutU8(out, header.entryCode);
-  PutU32(out, header.modTime);
-  PutU32(out, header.storedSize);
-  PutU32(out, header.originalSize);
-  PutU32(out, header.dataCrc);
-  PutU32(out, header.attributes);
-  if (header.entryFlags & QAR_ENTRY_EXTRA)
-    PutU32(out, header.extraValue);
-  PutText(out, shortName);
-  PutText(out, longName);
-  PutText(out, ""); // comment
-  PutU32(out, QarEntryHeaderCrc(header, false));
-  Append(out, e.stored);
-  return out;
+  return EntryBytes(header, e.stored);
 }
 
 // The whole file: host bytes (if any), the archive, and the end record whose
 // distance leads a backward search from the end to the archive header.
 Bytes ArchiveFile(const std::vector<Entry>& entries, const Bytes& host = {}) {
   Bytes out = host;
-  Append(out, ArchiveHeader("SEED.QAR"));
+  Append(out, ArchiveHeaderBytes("SEED.QAR", kTime));
   for (const Entry& e : entries)
     Append(out, EntryRecord(e));
   uint32_t distance = uint32_t(out.size() - host.size());
-  out.insert(out.end(), {'K', 'V', 'C', 'F', 0, 0});
-  PutU32(out, distance);
+  Append(out, EndRecordBytes(distance));
   return out;
 }
 
@@ -245,7 +169,7 @@ std::vector<Seed> ArchiveSeeds() {
   // A header field changed after its checksum was taken: the open refuses
   // it, and the archive fuzzer runs it again with the checksum put right.
   Bytes damaged = ArchiveFile({Stored("README.TXT", readme)});
-  damaged[ArchiveHeader("SEED.QAR").size() + 35] ^= 0x01; // low byte of attributes
+  damaged[ArchiveHeaderBytes("SEED.QAR", kTime).size() + 35] ^= 0x01; // low byte of attributes
   seeds.push_back({"damaged-header-checksum.qar", damaged, 0, {}, QAR_ERR_HEADER_CRC});
 
   Entry nested = Stored("LANG\\DEU\\SETUP.INI", Prose(50, 4));
