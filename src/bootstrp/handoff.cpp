@@ -115,5 +115,7 @@ void CleanUpWorkDirectory(const char* directory) {
     DeleteFileA(MessageText);
   }
   DeleteFileA(PackageFile);
-  RemoveDirectoryA(directory);
+  // Once gone, the name may be taken by another run: later passes leave it.
+  if (RemoveDirectoryA(directory))
+    WorkDirCreated = false;
 }

@@ -70,10 +70,18 @@ bool DecodePieces(QarExtractJob* job, const char* name, QarStream* output, uint3
     return false;
   }
   uint32_t written = 0;
+  int idlePieces = 0;
   for (;;) {
     job->produced = written;
     uint32_t result = decode(archive->stream, output, job);
     written += job->produced;
+    // An empty piece that claims to continue makes no progress. One may be
+    // a writer's oddity; two in a row, followed from volume to volume (or
+    // back to the same file), would never end.
+    const bool idle = result == QAR_CONTINUED && job->pieceSize == 0 && job->produced == 0;
+    idlePieces = idle ? idlePieces + 1 : 0;
+    if (idlePieces > 1)
+      result = QAR_PIECE_DAMAGED;
     if (result != QAR_CONTINUED) {
       *outcome = result;
       return true;

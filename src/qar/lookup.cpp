@@ -130,7 +130,10 @@ int QarEnumerate(QarArchive* archive, const char* pattern, QarEnumFn callback,
     return 0;
   if (!pattern)
     pattern = "*";
-  uint16_t volume = archive->header.volumeNumber;
+  // A callback may move the handle to another volume (an extraction that
+  // spans volumes) or reopen the same one: either way the list is new. The
+  // list's generation tells, where the volume number might not.
+  uint32_t generation = archive->listGeneration;
   bool listed = false;
   // The whole short name, so that the place can be found again after a
   // callback has moved the handle to another volume.
@@ -164,10 +167,10 @@ int QarEnumerate(QarArchive* archive, const char* pattern, QarEnumFn callback,
         return 0;
       }
     }
-    if (archive->header.volumeNumber == volume) {
+    if (archive->listGeneration == generation) {
       entry = FindAfter(entry->next, pattern);
     } else {
-      volume = archive->header.volumeNumber;
+      generation = archive->listGeneration;
       entry = QarFindEntry(archive, remembered);
       entry = entry ? FindAfter(entry->next, pattern) : nullptr;
     }

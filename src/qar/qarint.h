@@ -80,6 +80,7 @@ struct QarArchive {
   QarArchiveHeader header;
   uint32_t openTime;
   QarEntryHeader* entries;
+  uint32_t listGeneration; // counts the lists freed, so a walk can tell its list is gone
   QarInflateState inflateState;
   uint32_t openParam;
   QarProgressFn progressFn;

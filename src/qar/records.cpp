@@ -227,6 +227,7 @@ void QarFreeEntryList(QarArchive* archive) {
     entry = next;
   }
   archive->entries = nullptr;
+  ++archive->listGeneration;
 }
 
 bool QarReadEntryList(QarArchive* archive) {

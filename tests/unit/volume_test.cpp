@@ -171,3 +171,43 @@ TEST(Volumes, ClosingWithALiveInflateStateReleasesIt) {
   QarStreamClose(output);
   EXPECT_EQ(QarClose(archive), 1); // the leak checker of the sanitizer build watches this
 }
+
+TEST(Volumes, ListingSurvivesAnExtractionThatComesBackToTheSameFile) {
+  // The next volume named is the first one again, with the same volume
+  // number: the list is new all the same, and the listing must notice.
+  static std::vector<std::string> listed;
+  static QarArchive* handle;
+  static std::string dir;
+  listed.clear();
+  VolumeSet set = WriteVolumes(QAR_METHOD_STORED);
+  dir = set.dir;
+  handle = OpenFirst(set, set.first);
+  ASSERT_NE(handle, nullptr);
+  auto extractWhileListing = [](QarEntryInfo* info, uint32_t, uint32_t) {
+    listed.push_back(info->shortName);
+    if (listed.back() == "B.BIN") { // its pieces repeat until past its size
+      EXPECT_EQ(QarExtract(handle, "B.BIN", dir.c_str(), nullptr), 0);
+      EXPECT_EQ(QarGetLastError(), QAR_ERR_DATA_CRC);
+    }
+    return 1;
+  };
+  EXPECT_EQ(QarEnumerate(handle, "*", extractWhileListing, 0), 1);
+  EXPECT_EQ(listed, (std::vector<std::string>{"A.TXT", "B.BIN"}));
+  QarClose(handle);
+}
+
+TEST(Volumes, EmptyPiecesThatContinueForeverEndAsDamaged) {
+  // Each volume names itself as the next: an empty piece that says it
+  // continues would be followed forever.
+  const std::string dir = ScratchDir();
+  const std::string path = Join(dir, "LOOP.QAR");
+  Piece empty = StoredPiece("E.BIN", {});
+  empty.originalSize = 5;
+  empty.flags = QAR_ENTRY_CONTINUED;
+  WriteFile(path, VolumeBytes({PieceBytes(empty)}, "LOOP.QAR"));
+  QarArchive* archive = OpenFirst({dir, path, path}, path);
+  ASSERT_NE(archive, nullptr);
+  EXPECT_EQ(QarExtract(archive, "E.BIN", dir.c_str(), nullptr), 0);
+  EXPECT_EQ(QarGetLastError(), QAR_ERR_DATA_CRC);
+  EXPECT_EQ(QarClose(archive), 1);
+}
