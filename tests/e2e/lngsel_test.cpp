@@ -213,6 +213,25 @@ struct PanelProbe {
       pictureBottomRow;
 };
 
+// Rows of the control's screen area that hold text: its ink height.
+int InkHeight(HWND control) {
+  RECT area;
+  GetWindowRect(control, &area);
+  HDC screen = GetDC(nullptr);
+  const COLORREF background = GetPixel(screen, area.left, area.top);
+  int top = -1, bottom = -1;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (GetPixel(screen, x, y) != background) {
+        if (top < 0)
+          top = y;
+        bottom = y;
+        break;
+      }
+  ReleaseDC(nullptr, screen);
+  return top < 0 ? 0 : bottom - top + 1;
+}
+
 PanelProbe Probe(HWND dialog, int pictureWidth) {
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT client, separator;
@@ -240,6 +259,7 @@ TEST(LanguageDialog, Wizard97PanelAtTheScreensPixelsPerInch) {
     bool pictureReachesPanelBottom; // cut there
   } cases[] = {{96, 164, false}, {120, 205, true}};
   const COLORREF white = GetSysColor(COLOR_WINDOW), face = GetSysColor(COLOR_BTNFACE);
+  std::vector<int> headingInk;
   for (const auto& c : cases) {
     const std::string dir = ScratchDir();
     const std::string setup = WritePackage(
@@ -248,6 +268,7 @@ TEST(LanguageDialog, Wizard97PanelAtTheScreensPixelsPerInch) {
     PanelProbe probe{};
     RunResult run = RunPackage(setup, {.onLanguageDialog = [&](HWND d) {
       probe = Probe(d, c.pictureWidth);
+      headingInk.push_back(InkHeight(GetDlgItem(d, 503)));
       const std::string shot = dir + "\\language-dialog-wizard97-" + std::to_string(c.dpi) + ".bmp";
       SaveScreenshot(d, shot);
       std::printf("screenshot of the Wizard97 language dialog: %s\n", shot.c_str());
@@ -260,6 +281,10 @@ TEST(LanguageDialog, Wizard97PanelAtTheScreensPixelsPerInch) {
     EXPECT_EQ(probe.outsidePictureEdge, white) << c.dpi;
     EXPECT_EQ(probe.pictureBottomRow != white, c.pictureReachesPanelBottom) << c.dpi;
   }
+  // The heading font is 18 pixels high whatever the pixels per inch.
+  ASSERT_EQ(headingInk.size(), 2u);
+  EXPECT_GT(headingInk[0], 8);
+  EXPECT_EQ(headingInk[0], headingInk[1]);
 }
 
 TEST(LanguageDialog, BareModuleWizard97IsAllPanelAndGetsTheVersionsText) {
