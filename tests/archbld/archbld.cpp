@@ -92,20 +92,10 @@ Bytes EndRecordBytes(uint32_t endDistance) {
 }
 
 Bytes StoredEntryBytes(const std::string& name, const Bytes& data, uint16_t flags) {
-  std::string shortName = name, longName = name;
-  QarEntryHeader entry{};
-  entry.recordKind = QAR_KIND_ENTRY;
-  entry.madeByVersion = QAR_MADE_BY_VERSION;
-  entry.neededVersion = QAR_NEEDED_VERSION;
-  entry.hostCode = QAR_HOST_CODE;
-  entry.entryFlags = flags;
-  entry.modTime = 1000000000;
-  entry.storedSize = entry.originalSize = uint32_t(data.size());
-  entry.dataCrc = QarCrc(data.data(), data.size());
-  entry.attributes = 0x20;
-  entry.shortName = shortName.data();
-  entry.longName = longName.data();
-  return EntryBytes(entry, data);
+  Piece piece = StoredPiece(name, data);
+  piece.longName = name;
+  piece.flags = flags;
+  return PieceBytes(piece);
 }
 
 Bytes StoredArchiveBytes(const std::vector<std::pair<std::string, Bytes>>& entries,

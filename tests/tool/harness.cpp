@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include "archbld.h"
 #include "platform.h"
 #include "qarint.h"
 #include "tool.h"
@@ -127,30 +128,8 @@ std::vector<std::string> FilesBelow(const std::string& dir) {
 
 void WriteArchive(const std::string& path,
                   const std::vector<std::pair<std::string, Bytes>>& entries) {
-  QarArchive* archive = QarOpen(path.c_str(), QAR_MODE_NOEXISTING, nullptr);
-  ASSERT_NE(archive, nullptr) << path;
-  QarStreamSeek(archive->stream,
-                int32_t(archive->base + 32 + archive->header.nameLength), SEEK_SET);
-  for (const auto& [name, data] : entries) {
-    std::string shortName = name, longName = name;
-    QarEntryHeader entry{};
-    entry.recordKind = QAR_KIND_ENTRY;
-    entry.madeByVersion = QAR_MADE_BY_VERSION;
-    entry.neededVersion = QAR_NEEDED_VERSION;
-    entry.hostCode = QAR_HOST_CODE;
-    entry.modTime = 1000000000;
-    entry.storedSize = entry.originalSize = uint32_t(data.size());
-    entry.dataCrc = QarCrc(data.data(), data.size());
-    entry.attributes = 0x20;
-    entry.shortName = shortName.data();
-    entry.longName = longName.data();
-    ASSERT_EQ(QarWriteEntryHeader(&entry, archive), 1);
-    QarStreamWrite(data.data(), 1, data.size(), archive->stream);
-  }
-  QarEntryHeader end{};
-  end.headerOffset = uint32_t(QarStreamTell(archive->stream));
-  QarWriteEntryHeader(&end, archive);
-  QarClose(archive);
+  const std::string name = path.substr(path.find_last_of("/\\") + 1);
+  WriteBytes(path, StoredArchiveBytes(entries, name));
 }
 
 size_t Count(const std::string& text, const std::string& what) {

@@ -3,6 +3,8 @@
 // everything is an operand.
 #include "tool.h"
 
+#include <cstdio>
+
 bool ParsedArgs::Has(const char* name) const {
   for (const auto& [option, value] : options)
     if (option == name)
@@ -91,5 +93,20 @@ bool ParseNumber(const std::string& text, uint64_t max, uint64_t* value) {
     number = number * 10 + digit;
   }
   *value = number;
+  return true;
+}
+
+bool StartCommand(const std::string& command, const std::vector<std::string>& args,
+                  const std::vector<OptionSpec>& specs, const char* help, ParsedArgs* parsed,
+                  int* status) {
+  if (!ParseArgs(command, args, specs, parsed)) {
+    *status = kUsageError;
+    return false;
+  }
+  if (parsed->help) {
+    std::fputs(help, stdout);
+    *status = 0;
+    return false;
+  }
   return true;
 }

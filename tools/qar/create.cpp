@@ -102,12 +102,8 @@ int CheckNames(const std::vector<InputFile>& files, const std::vector<std::strin
 
 int RunCreate(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (!ParseArgs("create", args, kOptions, &parsed))
-    return kUsageError;
-  if (parsed.help) {
-    std::fputs(kHelp, stdout);
-    return 0;
-  }
+  if (int status; !StartCommand("create", args, kOptions, kHelp, &parsed, &status))
+    return status;
   if (parsed.operands.size() < 2)
     return UsageError("create", "needs ARCHIVE and at least one PATH");
   WriterOptions options;

@@ -36,12 +36,8 @@ bool MakeFolders(const std::string& path) {
 
 int RunExtract(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (!ParseArgs("extract", args, kOptions, &parsed))
-    return kUsageError;
-  if (parsed.help) {
-    std::fputs(kHelp, stdout);
-    return 0;
-  }
+  if (int status; !StartCommand("extract", args, kOptions, kHelp, &parsed, &status))
+    return status;
   if (parsed.operands.empty())
     return UsageError("extract", "needs ARCHIVE");
   const std::string folder = parsed.Has("directory") ? parsed.Value("directory") : ".";

@@ -23,12 +23,8 @@ std::string TimeLine(uint32_t seconds) {
 
 int RunInfo(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (!ParseArgs("info", args, {}, &parsed))
-    return kUsageError;
-  if (parsed.help) {
-    std::fputs(kHelp, stdout);
-    return 0;
-  }
+  if (int status; !StartCommand("info", args, {}, kHelp, &parsed, &status))
+    return status;
   if (parsed.operands.size() != 1)
     return UsageError("info", "needs ARCHIVE, and nothing else");
 

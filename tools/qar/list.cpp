@@ -117,12 +117,8 @@ void PrintJson(const std::vector<Row>& rows) {
 
 int RunList(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (!ParseArgs("list", args, kOptions, &parsed))
-    return kUsageError;
-  if (parsed.help) {
-    std::fputs(kHelp, stdout);
-    return 0;
-  }
+  if (int status; !StartCommand("list", args, kOptions, kHelp, &parsed, &status))
+    return status;
   if (parsed.operands.empty())
     return UsageError("list", "needs ARCHIVE");
 

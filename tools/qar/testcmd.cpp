@@ -25,12 +25,8 @@ const std::vector<OptionSpec> kOptions = {{"password", 0, true}};
 
 int RunTest(const std::vector<std::string>& args) {
   ParsedArgs parsed;
-  if (!ParseArgs("test", args, kOptions, &parsed))
-    return kUsageError;
-  if (parsed.help) {
-    std::fputs(kHelp, stdout);
-    return 0;
-  }
+  if (int status; !StartCommand("test", args, kOptions, kHelp, &parsed, &status))
+    return status;
   if (parsed.operands.empty())
     return UsageError("test", "needs ARCHIVE");
 

@@ -34,6 +34,12 @@ struct ParsedArgs {
 // Options may come anywhere before "--". False after reporting a usage error.
 bool ParseArgs(const std::string& command, const std::vector<std::string>& args,
                const std::vector<OptionSpec>& specs, ParsedArgs* parsed);
+
+// Parses a subcommand's arguments and answers --help with help. True when
+// the command is to run; otherwise *status is the exit status to return.
+bool StartCommand(const std::string& command, const std::vector<std::string>& args,
+                  const std::vector<OptionSpec>& specs, const char* help, ParsedArgs* parsed,
+                  int* status);
 bool ParseNumber(const std::string& text, uint64_t max, uint64_t* value);
 
 // ---- errors.cpp: messages on standard error.
